@@ -1,0 +1,27 @@
+# Source lists shared by the Windows builds and the native build.
+
+# Code without windows.h: built everywhere, unit-tested and fuzzed natively.
+set(SETUPMENU_PORTABLE_SOURCES
+  config/text_rules.cpp
+  diag/log_line.cpp
+  startup/command_tail.cpp
+  startup/program_paths.cpp
+  ui/layout_math.cpp
+)
+
+# Code on the Win32 API, except the entry point and the heap seam.
+set(SETUPMENU_WIN32_SOURCES
+  startup/setup_state.cpp
+  startup/locate.cpp
+  startup/teardown.cpp
+  config/profile.cpp
+  config/load_splash.cpp
+  config/load_main.cpp
+  config/load_buttons.cpp
+  diag/debug_log.cpp
+  ui/backdrop.cpp
+  ui/menu_dialog.cpp
+  ui/launch_command.cpp
+  ui/layout.cpp
+  ui/hover.cpp
+)

@@ -1,0 +1,46 @@
+# Windows builds (MinGW-w64): the launcher, and on 64-bit the Windows-side tests.
+enable_language(RC)
+option(SETUPMENU_WERROR "Treat compiler warnings as errors" ON)
+option(SETUPMENU_TESTS "Build the Windows-side tests (64-bit build)" ON)
+option(SETUPMENU_SUPERBUILD "Also build the native and 32-bit trees and run all tests from here" ON)
+
+if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+  set(SETUPMENU_BITS 32)
+else()
+  set(SETUPMENU_BITS 64)
+endif()
+
+# Small and self-contained: no exceptions, no RTTI, no C++ runtime DLLs.
+set(SETUPMENU_PRODUCT_COMPILE_OPTIONS
+  -Os -Wall -Wextra -fno-exceptions -fno-rtti -fno-asynchronous-unwind-tables
+  -ffunction-sections -fdata-sections)
+if(SETUPMENU_WERROR)
+  list(APPEND SETUPMENU_PRODUCT_COMPILE_OPTIONS -Werror)
+endif()
+set(SETUPMENU_PRODUCT_LINK_OPTIONS -static-libgcc -static-libstdc++ -Wl,--gc-sections)
+
+add_library(setupmenu_core STATIC ${SETUPMENU_PORTABLE_SOURCES} ${SETUPMENU_WIN32_SOURCES})
+target_include_directories(setupmenu_core PUBLIC ${PROJECT_SOURCE_DIR})
+target_compile_definitions(setupmenu_core PUBLIC WIN32_LEAN_AND_MEAN NOMINMAX)
+target_compile_options(setupmenu_core PRIVATE ${SETUPMENU_PRODUCT_COMPILE_OPTIONS})
+
+# The product's heap; the tests link a counting heap in its place.
+add_library(setupmenu_heap STATIC config/heap_text.cpp)
+target_include_directories(setupmenu_heap PUBLIC ${PROJECT_SOURCE_DIR})
+target_compile_options(setupmenu_heap PRIVATE ${SETUPMENU_PRODUCT_COMPILE_OPTIONS})
+
+set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -I${PROJECT_SOURCE_DIR} -I${PROJECT_BINARY_DIR}")
+add_executable(SetupMenu WIN32 startup/win_main.cpp resources/setupmenu.rc)
+target_compile_options(SetupMenu PRIVATE ${SETUPMENU_PRODUCT_COMPILE_OPTIONS})
+target_link_options(SetupMenu PRIVATE ${SETUPMENU_PRODUCT_LINK_OPTIONS})
+target_link_libraries(SetupMenu PRIVATE setupmenu_core setupmenu_heap)
+set_target_properties(SetupMenu PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${PROJECT_BINARY_DIR}/bin)
+
+if(EXISTS ${PROJECT_SOURCE_DIR}/resources/resources.cmake)
+  include(${PROJECT_SOURCE_DIR}/resources/resources.cmake)
+endif()
+
+if(SETUPMENU_BITS EQUAL 64 AND SETUPMENU_TESTS)
+  enable_testing()
+  include(${PROJECT_SOURCE_DIR}/tests/tests.cmake)
+endif()

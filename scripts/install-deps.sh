@@ -1,0 +1,25 @@
+#!/usr/bin/env bash
+# Installs every Debian package that building, testing and previewing need.
+# Idempotent; run as root on Debian 12. The i386 architecture is never added:
+# this kernel cannot run 32-bit Linux binaries, so tests use wine64 only.
+set -euo pipefail
+
+packages=(
+  cmake ninja-build make g++ clang
+  googletest
+  mingw-w64 g++-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64
+  wine wine64 fonts-wine
+  xvfb xdotool x11-utils imagemagick
+  python3 zip unzip file
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+
+if [ "${#missing[@]}" -gt 0 ]; then
+  export DEBIAN_FRONTEND=noninteractive
+  apt-get update -q
+  apt-get install -y -q --no-install-recommends "${missing[@]}"
+fi

@@ -1,0 +1,82 @@
+// The one record that holds everything a run of the launcher knows.
+//
+// Every procedure reads and writes these fields directly; there is no other
+// program state. The record starts out all zero and lives for the whole run.
+#pragma once
+
+#include <windows.h>
+
+namespace setupmenu {
+
+constexpr int kValueChars = 4096;    // szValue and szMessage
+constexpr int kPathChars = 516;      // szProgramDir, szExeName, szIniPath: 515 + terminator
+constexpr int kButtonCount = 3;
+
+struct SplashInfo {
+    HWND hwndDlg;            // the backdrop, stored when it initialises
+    HBRUSH hbrBackground;    // Splash/Bgcolor brush, or null
+    HBITMAP hbmImage;        // splash picture stretched to the desktop, or null
+};
+
+struct MainInfo {
+    HBRUSH hbrBackground;    // always created from crBackground
+    HBITMAP hbmImage;        // Main/Image, or null
+    COLORREF crBackground;   // Main/Bgcolor, default 0x808000
+    COLORREF crText;         // Main/Fgcolor, default black
+    char* pszTitle;          // Main/Title, or null
+};
+
+struct ButtonInfo {
+    HWND hwndNormal;
+    HWND hwndSelected;
+    HBRUSH hbrBackground;    // own brush, or the very handle of main.hbrBackground
+    HBITMAP hbmImage;        // ImageText or Image
+    HBITMAP hbmImageSel;     // ImageSel
+    int yPos, xPos;          // 0 in either: not given
+    int yPosSel, xPosSel;
+    int nAlign;              // 0 left, 1 centre, 2 right (SS_LEFT, SS_CENTER, SS_RIGHT)
+    BOOL bVisible;           // has a text or a normal picture
+    COLORREF crBackground;
+    COLORREF crText;
+    char* pszText;           // after quote and escape processing
+    char* pszCommand;        // program directory + Command
+    char* pszLabel;          // caption of the confirmation box
+};
+
+struct CancelInfo {
+    HWND hwndNormal;
+    HWND hwndSelected;
+    HBRUSH hbrBackground;
+    HBITMAP hbmImage;
+    HBITMAP hbmImageSel;
+    int yPos, xPos;
+    int yPosSel, xPosSel;
+    COLORREF crBackground;
+    COLORREF crText;
+    char* pszLabel;          // never null after loading: "Cancel" by default
+};
+
+struct SetupState {
+    HINSTANCE hInstance;
+    HANDLE hLogFile;                 // null exactly when logging is off
+    char szMessage[kValueChars];     // scratch for one log line
+    char szValue[kValueChars];       // the value most recently read
+    char szExeName[kPathChars];
+    char szProgramDir[kPathChars];   // ends in a backslash
+    char szIniPath[kPathChars];
+    SplashInfo splash;
+    MainInfo main;
+    CancelInfo cancel;
+    ButtonInfo buttons[kButtonCount];
+    HCURSOR hcurNormal;
+    HCURSOR hcurHover;
+    BOOL bExitOnLaunch;
+    WNDPROC pfnStaticProc;
+    BOOL bHovering;
+    HWND hwndShownSel;               // non-null only while bHovering
+};
+
+// One run, one thread: a plain zero-initialised object is all the record needs.
+extern SetupState g_state;
+
+}  // namespace setupmenu

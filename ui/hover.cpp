@@ -1,0 +1,82 @@
+// See hover.h.
+#include "ui/hover.h"
+
+#include "diag/debug_log.h"
+#include "diag/log_line.h"
+#include "startup/setup_state.h"
+
+namespace setupmenu {
+namespace {
+
+void EndHover() {
+    SetCursor(g_state.hcurNormal);
+    g_state.bHovering = FALSE;
+    if (g_state.hwndShownSel) {
+        ShowWindow(g_state.hwndShownSel, SW_HIDE);
+        g_state.hwndShownSel = nullptr;
+    }
+}
+
+void StartHover(HWND control) {
+    SetCursor(g_state.hcurHover);
+    if (HWND selected = reinterpret_cast<HWND>(GetWindowLongPtrA(control, GWLP_USERDATA))) {
+        g_state.hwndShownSel = selected;
+        ShowWindow(selected, SW_SHOW);
+    }
+    g_state.bHovering = TRUE;
+    tracking::TRACKMOUSEEVENT request = {tracking::kRequestSize, tracking::kTrackLeave, control};
+    // Without a timer nothing would ever end this hover, so end it now.
+    if (!tracking::TrackMouseEvent(&request)) EndHover();
+}
+
+}  // namespace
+
+LRESULT CALLBACK HoverWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_SETCURSOR:
+            // Kept from the static procedure, which would put the class cursor back.
+            return 0;
+        case WM_MOUSEMOVE:
+            if (!g_state.bHovering) StartHover(window);
+            return 0;
+        default:
+            return CallWindowProcA(g_state.pfnStaticProc, window, message, wParam, lParam);
+    }
+}
+
+void CALLBACK VaskTrackMouseTimerProc(HWND window, UINT, UINT_PTR timerId, DWORD) {
+    RECT area;
+    GetClientRect(window, &area);
+    MapWindowPoints(window, HWND_DESKTOP, reinterpret_cast<POINT*>(&area), 2);
+    POINT pointer;
+    GetCursorPos(&pointer);
+    // Only the normal control's own area counts, as the hit test sees it.
+    if (PtInRect(&area, pointer) && WindowFromPoint(pointer) == window) return;
+
+    KillTimer(window, timerId);
+    FormatLeaveLine(g_state.szMessage, sizeof g_state.szMessage, reinterpret_cast<uintptr_t>(window));
+    WriteDebugLine(g_state.szMessage);
+    EndHover();
+}
+
+namespace tracking {
+
+UINT_PTR TrackMouseEvent(TRACKMOUSEEVENT* request) {
+    OutputDebugStringA("TrackMouseEvent\n");
+    if (!request || request->cbSize < kRequestSize) {
+        OutputDebugStringA("TrackMouseEvent: invalid TRACKMOUSEEVENT structure\n");
+        return 0;
+    }
+    if (!IsWindow(request->hwndTrack)) {
+        OutputDebugStringA("TrackMouseEvent: invalid hwndTrack\n");
+        return 0;
+    }
+    if (!(request->dwFlags & kTrackLeave)) {
+        OutputDebugStringA("TrackMouseEvent: invalid dwFlags\n");
+        return 0;
+    }
+    return SetTimer(request->hwndTrack, request->dwFlags, kPollMilliseconds, VaskTrackMouseTimerProc);
+}
+
+}  // namespace tracking
+}  // namespace setupmenu
