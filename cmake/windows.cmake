@@ -40,6 +40,13 @@ if(EXISTS ${PROJECT_SOURCE_DIR}/resources/resources.cmake)
   include(${PROJECT_SOURCE_DIR}/resources/resources.cmake)
 endif()
 
+# Companions of the launcher: the configuration checker and the example media.
+foreach(companion checker/checker.cmake example/example.cmake)
+  if(EXISTS ${PROJECT_SOURCE_DIR}/${companion})
+    include(${PROJECT_SOURCE_DIR}/${companion})
+  endif()
+endforeach()
+
 if(SETUPMENU_BITS EQUAL 64 AND SETUPMENU_TESTS)
   enable_testing()
   include(${PROJECT_SOURCE_DIR}/tests/tests.cmake)

@@ -29,7 +29,7 @@ if(SETUPMENU_SUPERBUILD)
   set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${SETUPMENU_NATIVE_DIR}/CTestTestfile.cmake)
 endif()
 
-foreach(part resources/resources_tests win/win_tests e2e/e2e_tests)
+foreach(part resources/resources_tests win/win_tests e2e/e2e_tests ../checker/tests/checker_tests ../example/tests/example_tests)
   if(EXISTS ${PROJECT_SOURCE_DIR}/tests/${part}.cmake)
     include(${PROJECT_SOURCE_DIR}/tests/${part}.cmake)
   endif()
