@@ -12,6 +12,7 @@ set(SETUPMENU_PORTABLE_SOURCES
 # Code on the Win32 API, except the entry point and the heap seam.
 set(SETUPMENU_WIN32_SOURCES
   startup/setup_state.cpp
+  startup/bounded_format.cpp
   startup/locate.cpp
   startup/teardown.cpp
   config/profile.cpp

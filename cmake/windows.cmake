@@ -13,11 +13,11 @@ endif()
 # Small and self-contained: no exceptions, no RTTI, no C++ runtime DLLs.
 set(SETUPMENU_PRODUCT_COMPILE_OPTIONS
   -Os -Wall -Wextra -fno-exceptions -fno-rtti -fno-asynchronous-unwind-tables
-  -ffunction-sections -fdata-sections)
+  -ffunction-sections)
 if(SETUPMENU_WERROR)
   list(APPEND SETUPMENU_PRODUCT_COMPILE_OPTIONS -Werror)
 endif()
-set(SETUPMENU_PRODUCT_LINK_OPTIONS -static-libgcc -static-libstdc++ -Wl,--gc-sections)
+set(SETUPMENU_PRODUCT_LINK_OPTIONS -static-libgcc -static-libstdc++ -Wl,--gc-sections $<$<CONFIG:MinSizeRel>:-s>)
 
 add_library(setupmenu_core STATIC ${SETUPMENU_PORTABLE_SOURCES} ${SETUPMENU_WIN32_SOURCES})
 target_include_directories(setupmenu_core PUBLIC ${PROJECT_SOURCE_DIR})

@@ -1,11 +1,11 @@
 // The three button sections and the Cancel section.
-#include <cstdio>
 #include <cstring>
 
 #include "config/heap_text.h"
 #include "config/loaders.h"
 #include "config/profile.h"
 #include "config/text_rules.h"
+#include "startup/bounded_format.h"
 #include "startup/setup_state.h"
 
 namespace setupmenu {
@@ -50,7 +50,7 @@ int AlignmentOf(const char* word) {
 
 void LoadButtonSettings(int n) {
     char section[16];
-    std::snprintf(section, sizeof section, "Button%1d", n);
+    FormatBounded(section, sizeof section, "Button%1d", n);
     ButtonInfo& button = g_state.buttons[n - 1];
     std::memset(&button, 0, sizeof button);
 

@@ -1,11 +1,11 @@
 // See debug_log.h.
 #include "diag/debug_log.h"
 
-#include <cstdio>
 #include <cstring>
 
 #include "config/profile.h"
 #include "config/text_rules.h"
+#include "startup/bounded_format.h"
 #include "startup/setup_state.h"
 
 namespace setupmenu {
@@ -21,7 +21,7 @@ void StartDebugLog() {
 
     // Large enough for both parts at their limits, so the path is never cut.
     char path[2 * kPathChars + sizeof ".log"];
-    std::snprintf(path, sizeof path, "%s%s.log", g_state.szProgramDir, g_state.szExeName);
+    FormatBounded(path, sizeof path, "%s%s.log", g_state.szProgramDir, g_state.szExeName);
     // No sharing: nobody else can open the log while the run lasts.
     HANDLE file = CreateFileA(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                               FILE_ATTRIBUTE_NORMAL, nullptr);

@@ -1,11 +1,11 @@
 // See locate.h.
 #include "startup/locate.h"
 
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
 #include "config/profile.h"
+#include "startup/bounded_format.h"
 #include "startup/program_paths.h"
 #include "startup/setup_state.h"
 
@@ -38,13 +38,13 @@ bool HasVersionMark() { return g_state.szIniPath[0] != '\0' && ReadSetting("Vers
 void RefuseConfigFile(const char* tail) {
     char text[kValueChars];
     if (g_state.szIniPath[0] != '\0') {
-        std::snprintf(text, sizeof text, "INVALID INI FILE: '%s' ", g_state.szIniPath);
+        FormatBounded(text, sizeof text, "INVALID INI FILE: '%s' ", g_state.szIniPath);
     } else {
         // The path was too long to compose: name what was asked for (display only).
-        std::snprintf(text, sizeof text, "INVALID INI FILE: '%s%s' ", g_state.szProgramDir, tail);
+        FormatBounded(text, sizeof text, "INVALID INI FILE: '%s%s' ", g_state.szProgramDir, tail);
     }
     char caption[kPathChars + 32];
-    std::snprintf(caption, sizeof caption, "%s SETUP ERROR!", g_state.szExeName);
+    FormatBounded(caption, sizeof caption, "%s SETUP ERROR!", g_state.szExeName);
     MessageBoxA(nullptr, text, caption, MB_OK);
     std::exit(1);
 }
