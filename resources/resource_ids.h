@@ -12,6 +12,10 @@
 #define IDC_CURSOR_NORMAL_IMAGE 3
 #define IDC_CURSOR_HOVER_IMAGE 4
 
+// Images inside the icon group: 16 by 16 and 32 by 32.
+#define IDI_SETUPMENU_IMAGE16 1
+#define IDI_SETUPMENU_IMAGE32 2
+
 // Menu dialog (101). Pairs: button 1 1007/1011, button 2 1008/1012,
 // button 3 1009/1010, Cancel 1014/1013.
 #define IDC_MAIN_IMAGE 1006
