@@ -73,12 +73,12 @@ BACKDROP_CONTROLS = [
     (1009, CLASS_STATIC, "Image",      0x40020000, 0,       0,   0, 24, 8),
 ]
 
-# Cursors: group, image, hot spot, drawn extent (first and last column, first
-# and last row), the drawn columns of the top drawn row.
+# Cursors: group, image, hot spot and the pixel under it, drawn extent (first
+# and last column, first and last row), the drawn columns of the top drawn row.
 CURSORS = [
-    # group, image, hot spot, columns,  rows,     top row's columns
-    (104,    3,     (1, 1),   (1, 11),  (1, 18),  {1}),      # arrow, tip at (1, 1)
-    (118,    4,     (1, 1),   (0, 16),  (1, 22),  {5, 6}),   # hand, fingertip
+    # group, image, hot spot, under it,      columns,  rows,     top row's columns
+    (104,    3,     (1, 1),   "black",       (1, 11),  (1, 18),  {1}),     # arrow, tip at the hot spot
+    (118,    4,     (1, 1),   "transparent", (0, 16),  (1, 22),  {5, 6}),  # hand, fingertip right of it
 ]
 CURSOR_SIZE = 32
 
@@ -444,7 +444,7 @@ class Check:
 
     # Cursors.
     def cursors(self, pe):
-        for group_id, image_id, hotspot, columns, rows, top_columns in CURSORS:
+        for group_id, image_id, hotspot, under_hotspot, columns, rows, top_columns in CURSORS:
             what = "cursor %d" % group_id
             group = self.get(RT_GROUP_CURSOR, group_id)
             image = self.get(RT_CURSOR, image_id)
@@ -471,7 +471,10 @@ class Check:
             pixels = self.read_mono_bitmap(what, image[4:])
             if pixels is None:
                 continue
-            self.check_drawing(what, pixels, columns, rows, top_columns, hotspot)
+            self.check_drawing(what, pixels, columns, rows, top_columns)
+            x, y = hotspot
+            self.expect(pixels[y][x] == under_hotspot, "%s: the pixel at the hot spot is %s, expected %s"
+                        % (what, pixels[y][x], under_hotspot))
 
     def read_mono_bitmap(self, what, bmp):
         (hsize, width, height, planes, bits, compression, _, _, _, used, _) = \
@@ -512,7 +515,7 @@ class Check:
             pixels.append(line)
         return pixels
 
-    def check_drawing(self, what, pixels, columns, rows, top_columns, hotspot):
+    def check_drawing(self, what, pixels, columns, rows, top_columns):
         drawn = [(x, y) for y in range(CURSOR_SIZE) for x in range(CURSOR_SIZE)
                  if pixels[y][x] != "transparent"]
         if not self.expect(drawn, "%s: nothing is drawn" % what):
