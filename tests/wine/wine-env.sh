@@ -52,6 +52,11 @@ case $action in
       "$WINESERVER" -w
       touch "$prefix/.setupmenu-ready"
     fi
+    # Wine 8 on Debian does not pick up its own fonts from /usr/share/wine/fonts
+    # here, and dialogs then lay out in a fallback font (7x13 base units instead
+    # of MS Sans Serif's 6x13) with letters for caption buttons. Copying them into
+    # the prefix's Fonts folder fixes both; it is cheap and safe to repeat.
+    cp -u /usr/share/wine/fonts/* "$prefix/drive_c/windows/Fonts/"
     setsid "$WINESERVER" -p </dev/null >/dev/null 2>&1 || true
     ;;
   stop)
