@@ -43,10 +43,6 @@ case $action in
     if [ ! -f "$prefix/.setupmenu-ready" ]; then
       rm -rf "$prefix"
       "$wine" wineboot -i </dev/null >"$state/wineboot.log" 2>&1 || true
-      # Wine 8 here does not pick up its own fonts from its data directory:
-      # without copies in the prefix, "MS Sans Serif" falls back to another
-      # font (dialog base units 7x13 instead of 6x13) and Marlett is missing.
-      cp -n /usr/share/wine/fonts/* "$prefix/drive_c/windows/Fonts/" 2>/dev/null || true
       "$wine" reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f </dev/null >>"$state/wineboot.log" 2>&1
       "$wine" reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1024x768 /f </dev/null >>"$state/wineboot.log" 2>&1
       "$WINESERVER" -w
