@@ -1,0 +1,43 @@
+# End-to-end tests: the real launcher under wine64 on the test run's Xvfb
+# display, observed and driven from outside by a small Win32 probe, xdotool
+# and screenshots. Each tests/e2e/test_*.py is one CTest test.
+find_package(Python3 REQUIRED COMPONENTS Interpreter)
+
+set(SETUPMENU_E2E_DIR ${PROJECT_BINARY_DIR}/e2e)
+
+# The probe reads and drives other programs' windows from inside the prefix.
+add_executable(probe ${PROJECT_SOURCE_DIR}/tests/e2e/probe.cpp)
+# The child stands in for an installer and records how it was started.
+add_executable(e2e_child ${PROJECT_SOURCE_DIR}/tests/e2e/child.cpp)
+foreach(tool probe e2e_child)
+  target_compile_options(${tool} PRIVATE -Wall -Wextra)
+  target_link_options(${tool} PRIVATE -static -static-libgcc -static-libstdc++)
+  set_target_properties(${tool} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${SETUPMENU_E2E_DIR})
+endforeach()
+set_target_properties(e2e_child PROPERTIES OUTPUT_NAME child)
+
+# setupmenu_e2e_test(<file> [TIMEOUT seconds]): registers tests/e2e/<file>
+# (a unittest module) as the CTest test e2e.<name>, <name> being the file
+# name without "test_" and ".py". The harness finds the launcher, the probe,
+# the child program and the Wine environment through the environment.
+function(setupmenu_e2e_test file)
+  cmake_parse_arguments(E2E "" "TIMEOUT" "" ${ARGN})
+  if(NOT E2E_TIMEOUT)
+    set(E2E_TIMEOUT 300)
+  endif()
+  string(REGEX REPLACE "^test_(.*)\\.py$" "\\1" name ${file})
+  add_test(NAME e2e.${name}
+    COMMAND ${Python3_EXECUTABLE} ${PROJECT_SOURCE_DIR}/tests/e2e/${file} -v
+    WORKING_DIRECTORY ${SETUPMENU_E2E_DIR})
+  set_tests_properties(e2e.${name} PROPERTIES
+    TIMEOUT ${E2E_TIMEOUT}
+    ENVIRONMENT "SETUPMENU_E2E_LAUNCHER=${SETUPMENU_EXE64};SETUPMENU_E2E_PROBE=$<TARGET_FILE:probe>;SETUPMENU_E2E_CHILD=$<TARGET_FILE:e2e_child>;SETUPMENU_WINE_RUN=${SETUPMENU_WINE_RUN};SETUPMENU_WINE_STATE=${SETUPMENU_WINE_STATE};SETUPMENU_E2E_WORK=${SETUPMENU_E2E_DIR}/work")
+  setupmenu_wine_test(e2e.${name})
+endfunction()
+
+file(GLOB SETUPMENU_E2E_TESTS RELATIVE ${PROJECT_SOURCE_DIR}/tests/e2e CONFIGURE_DEPENDS
+  ${PROJECT_SOURCE_DIR}/tests/e2e/test_*.py)
+list(SORT SETUPMENU_E2E_TESTS)
+foreach(file ${SETUPMENU_E2E_TESTS})
+  setupmenu_e2e_test(${file})
+endforeach()

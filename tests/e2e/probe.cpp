@@ -1,0 +1,504 @@
+// probe: looks at and drives the windows of other programs in the same Wine
+// prefix, for the end-to-end tests. A console program; every command prints
+// its answer on standard output (JSON where there is structure) and exits 0
+// on success, 1 when what it waited for did not come, 2 on bad usage.
+//
+//   probe run [--pidfile F] [--cwd DIR] EXE CMDLINE_HEX
+//       starts EXE with exactly the given command line (hex-encoded bytes,
+//       so that quotes and blanks arrive untouched), writes the new
+//       process's id to F, waits for it and exits with its exit code.
+//   probe dump [FILTER]
+//       the top-level windows that match and all their descendants.
+//   probe wait [FILTER] [--visible] [--timeout MS]
+//       waits until a matching top-level window exists (and is visible),
+//       then prints all top-level windows of its process, as dump does.
+//   probe gone [FILTER] [--timeout MS]
+//       waits until no matching top-level window is visible any more.
+//   probe msgbox [FILTER] [--caption C] [--timeout MS] [--press ok|cancel|close]
+//       waits for a visible message box, prints it, optionally answers it.
+//   probe command [FILTER] ID        posts WM_COMMAND (BN_CLICKED, ID)
+//   probe syscommand [FILTER] close  posts WM_SYSCOMMAND SC_CLOSE
+//   probe hittest --hwnd HEX X Y     sends WM_NCHITTEST for a screen point
+//   probe procs [--exe NAME] [--pid N]   lists matching processes
+//   probe kill [--exe NAME] [--pid N]    terminates matching processes
+//
+// FILTER: --pid N, --exe NAME (file name of the process, any case),
+// --title TEXT (exact caption), --class NAME, --hwnd HEX, --child ID (has a
+// child control with that id); all must match. Commands that act on one
+// window take the first visible match in z-order.
+#include <windows.h>
+#include <tlhelp32.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+struct Filter {
+    DWORD pid = 0;
+    std::string exe;
+    std::string title;
+    std::string windowClass;
+    HWND hwnd = nullptr;
+    int childId = 0;
+    bool hasTitle = false;
+    bool hasChild = false;
+};
+
+struct Options {
+    Filter filter;
+    bool visible = false;
+    DWORD timeoutMs = 10000;
+    std::string caption;
+    bool hasCaption = false;
+    std::string press;
+    std::string pidFile;
+    std::string cwd;
+    std::vector<std::string> positional;
+};
+
+std::string Lower(std::string text) {
+    for (char& c : text) {
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    }
+    return text;
+}
+
+std::string BaseName(const std::string& path) {
+    size_t slash = path.find_last_of("\\/");
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+bool ParseOptions(int argc, char** argv, Options& options) {
+    for (int i = 2; i < argc; ++i) {
+        std::string arg = argv[i];
+        bool hasValue = i + 1 < argc;
+        if (arg.rfind("--", 0) == 0 && arg != "--visible" && !hasValue) return false;
+        if (arg == "--pid") {
+            options.filter.pid = strtoul(argv[++i], nullptr, 0);
+        } else if (arg == "--exe") {
+            options.filter.exe = Lower(argv[++i]);
+        } else if (arg == "--title") {
+            options.filter.title = argv[++i];
+            options.filter.hasTitle = true;
+        } else if (arg == "--class") {
+            options.filter.windowClass = argv[++i];
+        } else if (arg == "--hwnd") {
+            options.filter.hwnd = reinterpret_cast<HWND>(static_cast<ULONG_PTR>(strtoull(argv[++i], nullptr, 16)));
+        } else if (arg == "--child") {
+            options.filter.childId = static_cast<int>(strtol(argv[++i], nullptr, 0));
+            options.filter.hasChild = true;
+        } else if (arg == "--visible") {
+            options.visible = true;
+        } else if (arg == "--timeout") {
+            options.timeoutMs = strtoul(argv[++i], nullptr, 0);
+        } else if (arg == "--caption") {
+            options.caption = argv[++i];
+            options.hasCaption = true;
+        } else if (arg == "--press") {
+            options.press = argv[++i];
+        } else if (arg == "--pidfile") {
+            options.pidFile = argv[++i];
+        } else if (arg == "--cwd") {
+            options.cwd = argv[++i];
+        } else {
+            options.positional.push_back(arg);
+        }
+    }
+    return true;
+}
+
+// --- processes ---------------------------------------------------------------
+
+struct Process {
+    DWORD pid;
+    DWORD parent;
+    std::string exe;
+};
+
+std::vector<Process> ListProcesses() {
+    std::vector<Process> list;
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE) return list;
+    PROCESSENTRY32 entry = {};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry)) {
+        list.push_back({entry.th32ProcessID, entry.th32ParentProcessID, BaseName(entry.szExeFile)});
+    }
+    CloseHandle(snapshot);
+    return list;
+}
+
+bool ProcessMatches(const Process& process, const Filter& filter) {
+    if (filter.pid && process.pid != filter.pid) return false;
+    if (!filter.exe.empty() && Lower(process.exe) != filter.exe) return false;
+    return true;
+}
+
+std::string ExeOfPid(DWORD pid) {
+    for (const Process& process : ListProcesses()) {
+        if (process.pid == pid) return process.exe;
+    }
+    return std::string();
+}
+
+// --- windows -----------------------------------------------------------------
+
+std::string WindowText(HWND hwnd) {
+    char buffer[4096] = {};
+    DWORD_PTR copied = 0;
+    if (!SendMessageTimeoutA(hwnd, WM_GETTEXT, sizeof buffer, reinterpret_cast<LPARAM>(buffer), SMTO_ABORTIFHUNG,
+                             2000, &copied)) {
+        return std::string();
+    }
+    return std::string(buffer, strnlen(buffer, sizeof buffer));
+}
+
+std::string ClassOf(HWND hwnd) {
+    char buffer[256] = {};
+    GetClassNameA(hwnd, buffer, sizeof buffer);
+    return buffer;
+}
+
+bool WindowMatches(HWND hwnd, const Filter& filter, const std::string& exeOfPid) {
+    if (filter.hwnd && hwnd != filter.hwnd) return false;
+    DWORD pid = 0;
+    GetWindowThreadProcessId(hwnd, &pid);
+    if (filter.pid && pid != filter.pid) return false;
+    if (!filter.exe.empty() && Lower(exeOfPid) != filter.exe) return false;
+    if (!filter.windowClass.empty() && ClassOf(hwnd) != filter.windowClass) return false;
+    if (filter.hasTitle && WindowText(hwnd) != filter.title) return false;
+    if (filter.hasChild && !GetDlgItem(hwnd, filter.childId)) return false;
+    return true;
+}
+
+// Top-level windows in z-order (topmost first), as EnumWindows gives them.
+std::vector<HWND> TopLevelWindows(const Filter& filter) {
+    std::vector<HWND> all;
+    EnumWindows([](HWND hwnd, LPARAM param) -> BOOL {
+        reinterpret_cast<std::vector<HWND>*>(param)->push_back(hwnd);
+        return TRUE;
+    }, reinterpret_cast<LPARAM>(&all));
+    std::vector<Process> processes = ListProcesses();
+    std::vector<HWND> matching;
+    for (HWND hwnd : all) {
+        DWORD pid = 0;
+        GetWindowThreadProcessId(hwnd, &pid);
+        std::string exe;
+        for (const Process& process : processes) {
+            if (process.pid == pid) exe = process.exe;
+        }
+        if (WindowMatches(hwnd, filter, exe)) matching.push_back(hwnd);
+    }
+    return matching;
+}
+
+// --- JSON output -------------------------------------------------------------
+
+std::string JsonString(const std::string& text) {
+    std::string out = "\"";
+    for (unsigned char c : text) {
+        char escaped[8];
+        if (c == '"' || c == '\\') {
+            out += '\\';
+            out += static_cast<char>(c);
+        } else if (c < 0x20 || c >= 0x7F) {
+            snprintf(escaped, sizeof escaped, "\\u%04x", c);
+            out += escaped;
+        } else {
+            out += static_cast<char>(c);
+        }
+    }
+    return out + "\"";
+}
+
+std::string JsonRect(const RECT& rect) {
+    char buffer[96];
+    snprintf(buffer, sizeof buffer, "[%ld, %ld, %ld, %ld]", rect.left, rect.top, rect.right, rect.bottom);
+    return buffer;
+}
+
+std::string Hex(ULONG_PTR value) {
+    char buffer[32];
+    snprintf(buffer, sizeof buffer, "\"0x%llx\"", static_cast<unsigned long long>(value));
+    return buffer;
+}
+
+// Window rectangle and client rectangle of a window, both also in the
+// coordinates of its parent's client area (screen coordinates for a
+// top-level window).
+std::string DescribeWindow(HWND hwnd, int zIndex, int depth) {
+    RECT window = {}, client = {}, inParent = {}, clientInParent = {};
+    GetWindowRect(hwnd, &window);
+    GetClientRect(hwnd, &client);
+    HWND parent = (GetWindowLongPtrA(hwnd, GWL_STYLE) & WS_CHILD) ? GetParent(hwnd) : nullptr;
+    inParent = window;
+    MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&inParent), 2);
+    clientInParent = client;
+    MapWindowPoints(hwnd, parent, reinterpret_cast<POINT*>(&clientInParent), 2);
+    RECT clientScreen = client;
+    MapWindowPoints(hwnd, nullptr, reinterpret_cast<POINT*>(&clientScreen), 2);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(hwnd, &pid);
+    LRESULT image = SendMessageA(hwnd, STM_GETIMAGE, IMAGE_BITMAP, 0);
+    std::string className = ClassOf(hwnd);
+    bool isStatic = Lower(className) == "static";
+
+    std::string indent(static_cast<size_t>(depth) * 2, ' ');
+    char buffer[512];
+    std::string out = indent + "{";
+    snprintf(buffer, sizeof buffer,
+             "\"hwnd\": %s, \"pid\": %lu, \"id\": %ld, \"z\": %d, \"style\": %lu, \"exstyle\": %lu, "
+             "\"visible\": %s, \"style_visible\": %s, \"enabled\": %s, \"zoomed\": %s, ",
+             Hex(reinterpret_cast<ULONG_PTR>(hwnd)).c_str(), pid,
+             parent ? static_cast<long>(GetWindowLongPtrA(hwnd, GWLP_ID)) : 0L, zIndex,
+             static_cast<unsigned long>(GetWindowLongPtrA(hwnd, GWL_STYLE)),
+             static_cast<unsigned long>(GetWindowLongPtrA(hwnd, GWL_EXSTYLE)), IsWindowVisible(hwnd) ? "true" : "false",
+             (GetWindowLongPtrA(hwnd, GWL_STYLE) & WS_VISIBLE) ? "true" : "false",
+             IsWindowEnabled(hwnd) ? "true" : "false", IsZoomed(hwnd) ? "true" : "false");
+    out += buffer;
+    snprintf(buffer, sizeof buffer, "\"userdata\": %s, \"owner\": %s, \"parent\": %s, \"image\": %s, ",
+             Hex(static_cast<ULONG_PTR>(GetWindowLongPtrA(hwnd, GWLP_USERDATA))).c_str(),
+             Hex(reinterpret_cast<ULONG_PTR>(GetWindow(hwnd, GW_OWNER))).c_str(),
+             Hex(reinterpret_cast<ULONG_PTR>(parent)).c_str(),
+             Hex(isStatic ? static_cast<ULONG_PTR>(image) : 0).c_str());
+    out += buffer;
+    out += "\"class\": " + JsonString(className) + ", \"text\": " + JsonString(WindowText(hwnd));
+    if (!parent) out += ", \"exe\": " + JsonString(ExeOfPid(pid));
+    out += ", \"rect\": " + JsonRect(window) + ", \"rect_in_parent\": " + JsonRect(inParent) +
+           ", \"client\": " + JsonRect(client) + ", \"client_in_parent\": " + JsonRect(clientInParent) +
+           ", \"client_screen\": " + JsonRect(clientScreen);
+    out += ", \"children\": [";
+    int index = 0;
+    for (HWND child = GetWindow(hwnd, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT), ++index) {
+        out += index ? ",\n" : "\n";
+        out += DescribeWindow(child, index, depth + 1);
+    }
+    out += index ? "\n" + indent + "]}" : "]}";
+    return out;
+}
+
+std::string DescribeWindows(const std::vector<HWND>& windows) {
+    std::string out = "{\"windows\": [";
+    for (size_t i = 0; i < windows.size(); ++i) {
+        out += i ? ",\n" : "\n";
+        out += DescribeWindow(windows[i], static_cast<int>(i), 1);
+    }
+    return out + "\n]}\n";
+}
+
+// --- commands ----------------------------------------------------------------
+
+int HexValue(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+}
+
+int Run(const Options& options) {
+    if (options.positional.size() != 2) return 2;
+    const std::string& hex = options.positional[1];
+    std::vector<char> commandLine;
+    for (size_t i = 0; i + 1 < hex.size(); i += 2) {
+        int high = HexValue(hex[i]), low = HexValue(hex[i + 1]);
+        if (high < 0 || low < 0) return 2;
+        commandLine.push_back(static_cast<char>(high * 16 + low));
+    }
+    commandLine.push_back('\0');
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process = {};
+    if (!CreateProcessA(options.positional[0].c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                        options.cwd.empty() ? nullptr : options.cwd.c_str(), &startup, &process)) {
+        fprintf(stderr, "probe: CreateProcess failed: %lu\n", GetLastError());
+        return 125;
+    }
+    if (!options.pidFile.empty()) {
+        FILE* file = fopen(options.pidFile.c_str(), "w");
+        if (file) {
+            fprintf(file, "%lu\n", process.dwProcessId);
+            fclose(file);
+        }
+    }
+    printf("%lu\n", process.dwProcessId);
+    fflush(stdout);
+    WaitForSingleObject(process.hProcess, INFINITE);
+    DWORD code = 0;
+    GetExitCodeProcess(process.hProcess, &code);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return static_cast<int>(code);
+}
+
+std::vector<HWND> VisibleOnly(const std::vector<HWND>& windows) {
+    std::vector<HWND> visible;
+    for (HWND hwnd : windows) {
+        if (IsWindowVisible(hwnd)) visible.push_back(hwnd);
+    }
+    return visible;
+}
+
+int Wait(const Options& options) {
+    DWORD start = GetTickCount();
+    for (;;) {
+        std::vector<HWND> windows = TopLevelWindows(options.filter);
+        if (options.visible) windows = VisibleOnly(windows);
+        if (!windows.empty()) {
+            // The whole state of the process that has the window, in one go.
+            Filter sameProcess;
+            GetWindowThreadProcessId(windows.front(), &sameProcess.pid);
+            printf("%s", DescribeWindows(TopLevelWindows(sameProcess)).c_str());
+            return 0;
+        }
+        if (GetTickCount() - start >= options.timeoutMs) return 1;
+        Sleep(50);
+    }
+}
+
+int Gone(const Options& options) {
+    DWORD start = GetTickCount();
+    for (;;) {
+        if (VisibleOnly(TopLevelWindows(options.filter)).empty()) return 0;
+        if (GetTickCount() - start >= options.timeoutMs) return 1;
+        Sleep(50);
+    }
+}
+
+// A message box: a dialog whose text is the static control with id 0xFFFF.
+bool IsMessageBox(HWND hwnd) {
+    if (ClassOf(hwnd) != "#32770") return false;
+    HWND text = GetDlgItem(hwnd, 0xFFFF);
+    return text && Lower(ClassOf(text)) == "static";
+}
+
+int MsgBox(const Options& options) {
+    Filter filter = options.filter;
+    filter.windowClass = "#32770";
+    DWORD start = GetTickCount();
+    HWND box = nullptr;
+    while (!box) {
+        for (HWND hwnd : VisibleOnly(TopLevelWindows(filter))) {
+            if (IsMessageBox(hwnd) && (!options.hasCaption || WindowText(hwnd) == options.caption)) {
+                box = hwnd;
+                break;
+            }
+        }
+        if (box) break;
+        if (GetTickCount() - start >= options.timeoutMs) return 1;
+        Sleep(50);
+    }
+    DWORD pid = 0;
+    GetWindowThreadProcessId(box, &pid);
+    std::string out = "{\"hwnd\": " + Hex(reinterpret_cast<ULONG_PTR>(box)) +
+                      ", \"pid\": " + std::to_string(pid) +
+                      ", \"owner\": " + Hex(reinterpret_cast<ULONG_PTR>(GetWindow(box, GW_OWNER))) +
+                      ", \"caption\": " + JsonString(WindowText(box)) +
+                      ", \"text\": " + JsonString(WindowText(GetDlgItem(box, 0xFFFF))) + ", \"buttons\": [";
+    bool first = true;
+    for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        if (Lower(ClassOf(child)) != "button" || !IsWindowVisible(child)) continue;
+        out += first ? "" : ", ";
+        out += "{\"id\": " + std::to_string(GetDlgCtrlID(child)) + ", \"text\": " + JsonString(WindowText(child)) + "}";
+        first = false;
+    }
+    // The icon control is there in every box; it holds an icon only when asked for one.
+    out += "], \"icon\": ";
+    HWND icon = GetDlgItem(box, 0x440);
+    out += (icon && SendMessageA(icon, STM_GETICON, 0, 0)) ? "true" : "false";
+    out += "}\n";
+    printf("%s", out.c_str());
+
+    if (options.press == "ok" || options.press == "cancel") {
+        int id = options.press == "ok" ? IDOK : IDCANCEL;
+        HWND button = GetDlgItem(box, id);
+        if (!button) return 1;
+        PostMessageA(box, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(button));
+    } else if (options.press == "close") {
+        PostMessageA(box, WM_SYSCOMMAND, SC_CLOSE, 0);
+    } else if (!options.press.empty()) {
+        return 2;
+    }
+    return 0;
+}
+
+HWND FirstVisible(const Filter& filter) {
+    std::vector<HWND> windows = VisibleOnly(TopLevelWindows(filter));
+    return windows.empty() ? nullptr : windows.front();
+}
+
+int Command(const Options& options) {
+    if (options.positional.size() != 1) return 2;
+    HWND target = FirstVisible(options.filter);
+    if (!target) return 1;
+    WORD id = static_cast<WORD>(strtoul(options.positional[0].c_str(), nullptr, 0));
+    return PostMessageA(target, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0) ? 0 : 1;
+}
+
+int SysCommand(const Options& options) {
+    if (options.positional.size() != 1 || options.positional[0] != "close") return 2;
+    HWND target = FirstVisible(options.filter);
+    if (!target) return 1;
+    return PostMessageA(target, WM_SYSCOMMAND, SC_CLOSE, 0) ? 0 : 1;
+}
+
+// What the window says is at a screen point (HT* code), as the system asks it.
+int HitTest(const Options& options) {
+    if (options.positional.size() != 2 || !options.filter.hwnd) return 2;
+    LPARAM point = MAKELPARAM(atoi(options.positional[0].c_str()), atoi(options.positional[1].c_str()));
+    DWORD_PTR result = 0;
+    if (!SendMessageTimeoutA(options.filter.hwnd, WM_NCHITTEST, 0, point, SMTO_ABORTIFHUNG, 2000, &result)) return 1;
+    printf("%ld\n", static_cast<long>(static_cast<LRESULT>(result)));
+    return 0;
+}
+
+int Procs(const Options& options, bool kill) {
+    std::string out = "{\"processes\": [";
+    bool first = true;
+    for (const Process& process : ListProcesses()) {
+        if (!ProcessMatches(process, options.filter)) continue;
+        out += first ? "" : ", ";
+        out += "{\"pid\": " + std::to_string(process.pid) + ", \"parent\": " + std::to_string(process.parent) +
+               ", \"exe\": " + JsonString(process.exe) + "}";
+        first = false;
+        if (kill) {
+            HANDLE handle = OpenProcess(PROCESS_TERMINATE, FALSE, process.pid);
+            if (handle) {
+                TerminateProcess(handle, 99);
+                CloseHandle(handle);
+            }
+        }
+    }
+    printf("%s]}\n", out.c_str());
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    Options options;
+    if (argc < 2 || !ParseOptions(argc, argv, options)) {
+        fprintf(stderr, "usage: probe run|dump|wait|gone|msgbox|command|syscommand|hittest|procs|kill [options]\n");
+        return 2;
+    }
+    std::string command = argv[1];
+    int result = 2;
+    if (command == "run") result = Run(options);
+    else if (command == "dump") { printf("%s", DescribeWindows(TopLevelWindows(options.filter)).c_str()); result = 0; }
+    else if (command == "wait") result = Wait(options);
+    else if (command == "gone") result = Gone(options);
+    else if (command == "msgbox") result = MsgBox(options);
+    else if (command == "command") result = Command(options);
+    else if (command == "syscommand") result = SysCommand(options);
+    else if (command == "hittest") result = HitTest(options);
+    else if (command == "procs") result = Procs(options, false);
+    else if (command == "kill") {
+        if (!options.filter.pid && options.filter.exe.empty()) return 2;  // never everything
+        result = Procs(options, true);
+    }
+    fflush(stdout);
+    return result;
+}

@@ -1,0 +1,124 @@
+"""Start-up: which configuration file is used, when it is refused, and the
+exit codes of the launcher's ways of ending."""
+
+import harness
+from harness import screen
+
+
+def refusal_text(ini_path):
+    return "INVALID INI FILE: '%s' " % ini_path
+
+
+class RefusalTests(harness.E2ETestCase):
+    """Files without the version mark are refused: one box, exit code 1."""
+
+    # (name, INI text or None for no file)
+    REFUSED = [
+        ("no file", None),
+        ("no Version section", "[Main]\r\nRelease=1\r\nTitle=x\r\n"),
+        ("Release key missing", "[Version]\r\nBuild=1\r\n"),
+        ("Release without =", "[Version]\r\nRelease\r\n"),
+        ("empty Release", "[Version]\r\nRelease=\r\n"),
+        ("blank Release", "[Version]\r\nRelease=   \r\n"),
+        ("Release is the sentinel", "[Version]\r\nRelease=*NOT*\r\n"),
+        ("Release is the sentinel in lower case", "[Version]\r\nRelease=*not*\r\n"),
+        ("Release is the sentinel in mixed case", "[Version]\r\nRelease=*NoT*\r\n"),
+        ("Release is the quoted sentinel", "[Version]\r\nRelease=\"*NOT*\"\r\n"),
+    ]
+
+    def test_refused_files(self):
+        for name, text in self.REFUSED:
+            with self.subTest(name):
+                media = self.media("SETUP", ini=None)
+                if text is not None:
+                    media.write_ini(text=text + "[Main]\r\nDebug=On\r\n")
+                launch = media.start()
+                box = launch.msgbox(press="ok")
+                self.assertIsNotNone(box, "no refusal box")
+                self.assertEqual(box["caption"], "SETUP SETUP ERROR!")
+                self.assertEqual(box["text"], refusal_text(media.winpath("SETUP.INI")))
+                self.assertEqual([b["id"] for b in box["buttons"]], [harness.IDOK])
+                self.assertFalse(box["icon"], "the refusal box has no icon")
+                self.assertEqual(box["owner"], "0x0")
+                self.assertEqual(launch.wait_exit(), 1)
+                self.assertFalse(media.exists("SETUP.log"), "a refused file must not start the log")
+
+    def test_refusal_names_base_name_and_tail(self):
+        # (base name, tail, file written, what follows the folder in the refused path)
+        cases = [
+            ("Setup", None, None, "Setup.INI"),
+            ("install", "menu", "install.INI", "menu.INI"),
+            ("SETUP", '"menu"', "menu.INI", '"menu".INI'),
+            ("SETUP", '"menu.ini"', "menu.ini", '"menu.ini"'),
+            ("SETUP", "cfg\\menu", "menu.INI", "cfg\\menu.INI"),
+            ("SETUP", "my.dir/menu", "my.dir/menu.INI", "my.dir/menu"),
+            ("SETUP", "menu.cfg", "menu.INI", "menu.cfg"),
+        ]
+        for base, tail, written, expected in cases:
+            with self.subTest(base=base, tail=tail):
+                media = self.media(base, ini=None)
+                if written and "/" not in written:
+                    media.write_ini(harness.VALID_INI, name=written)
+                launch = media.start(tail=tail)
+                box = launch.msgbox(press="ok")
+                self.assertIsNotNone(box, "no refusal box")
+                self.assertEqual(box["caption"], "%s SETUP ERROR!" % base)
+                self.assertEqual(box["text"], refusal_text(media.winpath() + expected))
+                self.assertEqual(launch.wait_exit(), 1)
+
+    def test_full_path_tail_is_put_behind_the_folder(self):
+        other = self.media("OTHER")
+        media = self.media("SETUP")
+        full = other.winpath("OTHER.INI")
+        launch = media.start(tail=full)
+        box = launch.msgbox(press="ok")
+        self.assertIsNotNone(box)
+        self.assertEqual(box["text"], refusal_text(media.winpath() + full))
+        self.assertEqual(launch.wait_exit(), 1)
+
+    def test_long_tail_is_refused_without_crash(self):
+        media = self.media("SETUP")
+        launch = media.start(tail="m" * 600)
+        box = launch.msgbox(press="ok")
+        self.assertIsNotNone(box, "no refusal box")
+        self.assertEqual(box["caption"], "SETUP SETUP ERROR!")
+        self.assertTrue(box["text"].startswith("INVALID INI FILE: '"), box["text"])
+        self.assertEqual(launch.wait_exit(), 1)
+
+
+class AcceptedFileTests(harness.E2ETestCase):
+    """Files with the version mark run the menu; every normal end gives 0."""
+
+    def test_tail_selects_configuration_file(self):
+        # (tail, file that must be used)
+        cases = [
+            (None, "SETUP.INI"),
+            ("menu", "menu.INI"),
+            ("menu   ", "menu.INI"),
+            ("menu.cfg", "menu.cfg"),
+            ("cfg\\menu", "cfg/menu.INI"),
+        ]
+        for tail, used in cases:
+            with self.subTest(tail=tail):
+                media = self.media("SETUP", ini=None)
+                # Only the file that should be used has the title in it.
+                media.write_ini({"Version": {"Release": "1"}})
+                import os
+                os.makedirs(media.path("cfg"), exist_ok=True)
+                media.write_ini({"Version": {"Release": "yes"}, "Main": {"Title": "picked " + used}}, name=used)
+                launch = media.start(tail=tail)
+                backdrop, menu = launch.wait_menu()
+                self.assertEqual(menu["text"], "picked " + used)
+                self.assertEqual(self.end_with_escape(launch), 0)
+
+    def test_release_values_accepted(self):
+        for value in ["1", "0", "*NOT*x", "no", '"*NOT*"x']:
+            with self.subTest(value=value):
+                media = self.media("SETUP", ini={"Version": {"Release": value}})
+                launch = media.start()
+                launch.wait_menu()
+                self.assertEqual(self.end_with_escape(launch), 0)
+
+
+if __name__ == "__main__":
+    harness.main()
