@@ -1,0 +1,169 @@
+"""scripts/release.sh: the zip holds the 32-bit launcher, the example media with
+32-bit installers, the README and the docs, and the example media runs from
+the unpacked folder."""
+
+import os
+import re
+import shutil
+import struct
+import subprocess
+import sys
+import tempfile
+import time
+import unittest
+import zipfile
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+sys.path.insert(0, HERE)
+from media_tools import WineSession, given, read_profile  # noqa: E402
+
+SOURCE = os.environ.get("SETUPMENU_SOURCE", os.path.dirname(os.path.dirname(HERE)))
+WIN32_BUILD = os.environ.get("SETUPMENU_WIN32_BUILD", "")
+LAUNCHER64 = os.environ.get("SETUPMENU_LAUNCHER64", "")
+
+IMAGE_FILE_MACHINE_I386 = 0x14C
+PE32_MAGIC = 0x10B
+SUBSYSTEM_WINDOWS_GUI = 2
+
+
+def pe_facts(path):
+    """Machine, optional-header magic, subsystem and symbol count of a PE file."""
+    with open(path, "rb") as f:
+        data = f.read()
+    if data[:2] != b"MZ":
+        return None
+    pe, = struct.unpack_from("<I", data, 0x3C)
+    if data[pe:pe + 4] != b"PE\0\0":
+        return None
+    machine, _, _, _, symbols = struct.unpack_from("<HHIII", data, pe + 4)
+    magic, = struct.unpack_from("<H", data, pe + 24)
+    subsystem, = struct.unpack_from("<H", data, pe + 24 + 68)
+    return {"machine": machine, "magic": magic, "subsystem": subsystem, "symbols": symbols}
+
+
+def project_version():
+    with open(os.path.join(SOURCE, "CMakeLists.txt")) as f:
+        return re.search(r"project\(SetupMenu VERSION ([0-9.]+)", f.read()).group(1)
+
+
+def version_string(path):
+    """The FileVersion text of a program's version block ("1, 0, 2, 0")."""
+    with open(path, "rb") as f:
+        data = f.read()
+    key = "FileVersion".encode("utf-16-le") + b"\0\0"
+    at = data.find(key)
+    if at < 0:
+        return None
+    at += len(key)
+    at += (-at) % 4  # the value starts on a 32-bit boundary
+    end = data.find(b"\0\0", at)
+    while (end - at) % 2:
+        end = data.find(b"\0\0", end + 1)
+    return data[at:end].decode("utf-16-le")
+
+
+class ReleaseBundle(unittest.TestCase):
+    @classmethod
+    def setUpClass(cls):
+        cls.work = tempfile.mkdtemp(prefix="release-", dir=os.environ.get("SETUPMENU_TEST_WORK"))
+        run = subprocess.run(
+            [os.path.join(SOURCE, "scripts", "release.sh"), "--out", os.path.join(cls.work, "dist"),
+             "--win32-build", WIN32_BUILD],
+            stdin=subprocess.DEVNULL, capture_output=True, text=True, timeout=600)
+        cls.release = run
+        cls.name = f"SetupMenu-{project_version()}"
+        cls.zip_path = os.path.join(cls.work, "dist", cls.name + ".zip")
+        cls.top = os.path.join(cls.work, "unpacked", cls.name)
+        if run.returncode == 0 and os.path.isfile(cls.zip_path):
+            with zipfile.ZipFile(cls.zip_path) as z:
+                z.extractall(os.path.join(cls.work, "unpacked"))
+                cls.names = z.namelist()
+            # zipfile keeps no permissions; the programs only need to be readable.
+
+    def setUp(self):
+        self.assertEqual(self.release.returncode, 0, f"release.sh failed:\n{self.release.stderr}")
+        self.assertEqual(self.release.stdout.strip(), self.zip_path)
+
+    def test_everything_lies_in_one_folder_named_after_the_version(self):
+        self.assertTrue(self.names)
+        for name in self.names:
+            self.assertTrue(name.startswith(self.name + "/"), name)
+
+    def test_programs_are_stripped_32_bit_gui_programs(self):
+        programs = ["SetupMenu.exe", "example/SetupMenu.exe"] + [
+            f"example/installers/example{n}.exe" for n in (1, 2, 3)]
+        # The checker may be a console program: only its bitness is checked.
+        checker = ["SetupMenuCheck.exe"] if os.path.exists(os.path.join(self.top, "SetupMenuCheck.exe")) else []
+        for program in programs + checker:
+            with self.subTest(program=program):
+                facts = pe_facts(os.path.join(self.top, program))
+                self.assertIsNotNone(facts)
+                self.assertEqual(facts["machine"], IMAGE_FILE_MACHINE_I386)
+                self.assertEqual(facts["magic"], PE32_MAGIC)
+                self.assertEqual(facts["symbols"], 0, "not stripped")
+                if program not in checker:
+                    self.assertEqual(facts["subsystem"], SUBSYSTEM_WINDOWS_GUI)
+
+    def test_the_checker_comes_along_when_the_build_has_one(self):
+        built = [os.path.join(d, f) for d, _, files in os.walk(WIN32_BUILD)
+                 if "CMakeFiles" not in d for f in files if f.lower() == "setupmenucheck.exe"]
+        self.assertEqual(os.path.exists(os.path.join(self.top, "SetupMenuCheck.exe")), bool(built))
+
+    def test_the_launcher_is_the_example_medias_launcher(self):
+        with open(os.path.join(self.top, "SetupMenu.exe"), "rb") as a, \
+                open(os.path.join(self.top, "example", "SetupMenu.exe"), "rb") as b:
+            self.assertEqual(a.read(), b.read())
+        major, minor, patch = project_version().split(".")
+        self.assertEqual(version_string(os.path.join(self.top, "SetupMenu.exe")), f"{major}, {minor}, {patch}, 0")
+
+    def test_every_file_the_example_configuration_names_is_there(self):
+        config = read_profile(os.path.join(self.top, "example", "SetupMenu.ini"))
+        self.assertTrue(given(config["version"].get("release")))
+        named = [value for keys in config.values() for key, value in keys.items()
+                 if key in ("image", "imagetext", "imagesel", "command") and given(value)]
+        self.assertGreaterEqual(len(named), 10)
+        for value in named:
+            with self.subTest(file=value):
+                self.assertTrue(os.path.isfile(os.path.join(self.top, "example", *value.split("\\"))))
+
+    def test_readme_and_docs_are_there(self):
+        for name in ("README.md", "docs/configuration.md"):
+            with self.subTest(file=name):
+                self.assertIn(f"{self.name}/{name}", self.names)
+        images = [n for n in self.names if n.startswith(f"{self.name}/docs/images/") and n.endswith(".png")]
+        self.assertTrue(images)
+
+    def test_the_unpacked_example_runs_and_ends_with_escape(self):
+        # 32-bit Windows programs cannot run on this machine (no 32-bit Wine):
+        # the 64-bit build of the same sources and version stands in for the
+        # bundled launcher, in the unpacked folder, with everything else as shipped.
+        media = os.path.join(self.top, "example")
+        shipped = os.path.join(media, "SetupMenu.exe")
+        self.assertEqual(version_string(LAUNCHER64), version_string(shipped))
+        shutil.copyfile(LAUNCHER64, shipped)
+
+        wine = WineSession()
+        title = read_profile(os.path.join(media, "SetupMenu.ini"))["main"]["title"]
+        launcher = wine.start(shipped, media, os.path.join(self.work, "launcher.out"))
+        try:
+            shown = wine.probe_run("wait", "--exe", "SetupMenu.exe", "--title", title, "--visible",
+                                   "--timeout", "20000")
+            self.assertEqual(shown.returncode, 0, f"no menu titled {title!r}: {shown.stdout}")
+            time.sleep(0.5)
+            wine.xdotool("mousemove", "2", "2")
+            wine.xdotool("key", "Escape")
+            self.assertEqual(launcher.wait(timeout=20), 0)
+        finally:
+            if launcher.poll() is None:
+                wine.probe_run("kill", "--exe", "SetupMenu.exe")
+                launcher.kill()
+                launcher.wait()
+        # The example asks for a debug log: the run wrote one beside the launcher.
+        with open(os.path.join(media, "SetupMenu.log"), "rb") as f:
+            log = f.read().split(b"\r\n")
+        self.assertEqual(log[0], b"Debugging Started!")
+        self.assertEqual(log[-2:], [b"Debugging Closed!", b""])
+
+
+if __name__ == "__main__":
+    unittest.main()

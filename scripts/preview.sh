@@ -1,0 +1,282 @@
+#!/usr/bin/env bash
+# Screenshots of a media folder's menu, made by running the real launcher
+# (the 64-bit build, under wine64 on an Xvfb display) on a copy of the folder.
+#
+#   scripts/preview.sh [options] MEDIA_DIR OUTPUT_DIR
+#
+# The copy of the folder gets the launcher under the configuration's base name
+# (so menu.ini is read by menu.exe, which also replaces a menu.exe already
+# there). Written to OUTPUT_DIR:
+#   menu.png             the menu dialog as it first appears
+#   menu-button1.png     ... with the pointer over button 1 (likewise 2 and 3,
+#                        for each button that is shown)
+#   menu-cancel.png      ... with the pointer over the Cancel control
+#   screen.png           the whole screen: backdrop and menu
+#   controls.json        where the launcher put the menu and its controls
+#                        (screen pixels), and which file shows which hover
+#
+# Options:
+#   --config FILE    the configuration file in MEDIA_DIR (default: the one
+#                    INI file there with a [Version] Release value; among
+#                    several, the one named like an .exe in the folder). A file
+#                    whose extension is not .ini is passed on the command line.
+#   --launcher EXE   the 64-bit launcher (default: built in build/preview)
+#   --probe EXE      the window probe (default: e2e/probe.exe of the
+#                    launcher's build tree)
+#   --settle SECONDS how long to wait for painting before each shot (0.6)
+#
+# SETUPMENU_WINE_STATE may name a Wine environment already started with
+# tests/wine/wine-env.sh; it is then used and left running. Otherwise one is
+# kept in build/preview/wine and stopped at the end.
+#
+# Exit code: 0 when every shot was written and the launcher ended with 0
+# after Escape; 1 otherwise.
+set -euo pipefail
+
+root=$(cd "$(dirname "$0")/.." && pwd)
+config=""
+launcher=""
+probe=""
+settle=0.6
+
+usage() { sed -n '2,/^set -euo/p' "$0" | sed -e '$d' -e 's/^# \{0,1\}//' >&2; exit 2; }
+
+while [ $# -gt 0 ]; do
+  case $1 in
+    --config) config=$2; shift 2 ;;
+    --launcher) launcher=$2; shift 2 ;;
+    --probe) probe=$2; shift 2 ;;
+    --settle) settle=$2; shift 2 ;;
+    -h|--help) usage ;;
+    --*) echo "preview: unknown option $1" >&2; usage ;;
+    *) break ;;
+  esac
+done
+[ $# -eq 2 ] || usage
+media=$(realpath "$1")
+out=$(realpath -m "$2")
+[ -d "$media" ] || { echo "preview: no folder $media" >&2; exit 1; }
+
+# --- which configuration, and so which base name ------------------------------
+if [ -z "$config" ]; then
+  config=$(python3 - "$media" <<'EOF'
+import os, re, sys
+
+folder = sys.argv[1]
+
+def has_version_mark(path):
+    section = None
+    try:
+        with open(path, "rb") as f:
+            lines = f.read().decode("latin-1").splitlines()
+    except OSError:
+        return False
+    for line in lines:
+        line = line.strip()
+        m = re.match(r"\[(.*)\]$", line)
+        if m:
+            section = m.group(1).strip().lower()
+        elif section == "version" and "=" in line:
+            key, value = (part.strip() for part in line.split("=", 1))
+            if key.lower() == "release":
+                return value not in ("", '""', "''") and value.lower() != "*not*"
+    return False
+
+files = sorted(os.listdir(folder))
+inis = [f for f in files if f.lower().endswith(".ini") and has_version_mark(os.path.join(folder, f))]
+exes = {os.path.splitext(f)[0].lower() for f in files if f.lower().endswith(".exe")}
+named = [f for f in inis if os.path.splitext(f)[0].lower() in exes]
+choice = named if len(named) == 1 else inis
+if len(choice) != 1:
+    sys.exit("preview: cannot tell which configuration to show (%s); use --config"
+             % (", ".join(inis) or "no INI file with a [Version] Release value"))
+print(choice[0])
+EOF
+)
+fi
+[ -f "$media/$config" ] || { echo "preview: no file $config in $media" >&2; exit 1; }
+config_file=$(basename "$config")
+base=${config_file%.*}
+tail=""
+case ${config_file,,} in
+  *.ini) ;;
+  *) tail=$config_file ;;
+esac
+
+# --- the launcher and the probe -----------------------------------------------
+if [ -z "$launcher" ]; then
+  build=$root/build/preview
+  cmake -S "$root" -B "$build" -G Ninja \
+    -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-mingw-x86_64.cmake" \
+    -DSETUPMENU_SUPERBUILD=OFF -DCMAKE_BUILD_TYPE=MinSizeRel >/dev/null
+  cmake --build "$build" --target SetupMenu probe >/dev/null
+  launcher=$build/bin/SetupMenu.exe
+fi
+launcher=$(realpath "$launcher")
+if [ -z "$probe" ]; then
+  probe=$(dirname "$(dirname "$launcher")")/e2e/probe.exe
+fi
+[ -f "$launcher" ] || { echo "preview: no launcher $launcher" >&2; exit 1; }
+[ -f "$probe" ] || { echo "preview: no probe $probe (build the target 'probe')" >&2; exit 1; }
+probe=$(realpath "$probe")
+
+# --- the Wine environment -----------------------------------------------------
+if [ -n "${SETUPMENU_WINE_STATE:-}" ]; then
+  state=$(realpath "$SETUPMENU_WINE_STATE")
+  own_env=0
+else
+  state=$root/build/preview/wine
+  own_env=1
+  "$root/tests/wine/wine-env.sh" start "$state"
+fi
+export WINEPREFIX=$state/prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+DISPLAY=$(cat "$state/display")
+export DISPLAY
+wine=/usr/lib/wine/wine64
+
+work=$(mktemp -d "${TMPDIR:-/tmp}/setupmenu-preview.XXXXXX")
+launcher_pid=""
+cleanup() {
+  if [ -n "$launcher_pid" ] && kill -0 "$launcher_pid" 2>/dev/null; then
+    "$wine" "$probe" kill --exe "$base.exe" >/dev/null 2>&1 || true
+    kill "$launcher_pid" 2>/dev/null || true
+  fi
+  rm -rf "$work"
+  if [ "$own_env" = 1 ]; then "$root/tests/wine/wine-env.sh" stop "$state"; fi
+}
+trap cleanup EXIT
+
+# The working copy: the launcher stands in for any program of the same name.
+mkdir -p "$work/media"
+cp -a "$media/." "$work/media/"
+find "$work/media" -maxdepth 1 -type f -iname "$base.exe" -delete
+cp "$launcher" "$work/media/$base.exe"
+mkdir -p "$out"
+
+probe_run() { "$wine" "$probe" "$@" </dev/null 2>/dev/null; }
+
+# --- start the launcher and wait for its menu ---------------------------------
+(
+  cd "$work/media"
+  if [ -n "$tail" ]; then exec "$wine" "$work/media/$base.exe" "$tail"; else exec "$wine" "$work/media/$base.exe"; fi
+) </dev/null >"$work/launcher.out" 2>&1 &
+launcher_pid=$!
+
+# Finds the menu dialog (the top-level window holding the Cancel control,
+# id 1014) in a probe dump and prints what the shots need.
+menu_layout() {
+  python3 -c '
+import json, sys
+dump = json.load(sys.stdin)
+for window in dump["windows"]:
+    controls = {c["id"]: c for c in window["children"]}
+    if window["visible"] and 1014 in controls:
+        json.dump(window, sys.stdout)
+        sys.exit(0)
+sys.exit(1)'
+}
+
+layout=""
+for _ in $(seq 1 60); do
+  if ! kill -0 "$launcher_pid" 2>/dev/null; then break; fi
+  if layout=$(probe_run dump --exe "$base.exe" | menu_layout); then break; fi
+  layout=""
+  sleep 0.5
+done
+if [ -z "$layout" ]; then
+  import -window root -depth 8 "$out/screen.png" 2>/dev/null || true
+  echo "preview: the menu did not appear (the screen is in $out/screen.png)" >&2
+  probe_run dump --exe "$base.exe" | grep -o '"text": "[^"]*"' | head -5 >&2 || true
+  exit 1
+fi
+
+# Screen size and a resting place for the pointer outside the menu.
+read -r screen_w screen_h < <(xdpyinfo | awk '/dimensions:/ { split($2, d, "x"); print d[1], d[2] }')
+read -r dlg_x dlg_y dlg_w dlg_h rest_x rest_y < <(python3 -c '
+import json, sys
+w = json.loads(sys.argv[1]); sw, sh = int(sys.argv[2]), int(sys.argv[3])
+l, t, r, b = w["rect"]
+spots = [(2, 2), (sw - 3, 2), (2, sh - 3), (sw - 3, sh - 3)]
+x, y = next(((x, y) for x, y in spots if not (l <= x < r and t <= y < b)), (2, 2))
+print(l, t, r - l, b - t, x, y)' "$layout" "$screen_w" "$screen_h")
+
+shoot() {  # shoot NAME: the whole screen into a temporary file, the menu into NAME
+  import -window root -depth 8 "$work/screen.png"
+  convert "$work/screen.png" -crop "${dlg_w}x${dlg_h}+${dlg_x}+${dlg_y}" +repage "$out/$1"
+}
+
+rest_pointer() {
+  xdotool mousemove "$rest_x" "$rest_y"
+  sleep 0.1
+  xdotool mousemove "$((rest_x + 1))" "$rest_y"
+  # A hover ends within one 100 ms tick after the pointer has left.
+  sleep "$settle"
+}
+
+rest_pointer
+sleep "$settle"
+shoot menu.png
+cp "$work/screen.png" "$out/screen.png"
+
+# Each shown control of a button, and Cancel, hovered in turn.
+targets=$(python3 -c '
+import json, sys
+w = json.loads(sys.argv[1])
+controls = {c["id"]: c for c in w["children"]}
+for cid, name in ((1007, "button1"), (1008, "button2"), (1009, "button3"), (1014, "cancel")):
+    c = controls.get(cid)
+    if c and c["visible"]:
+        l, t, r, b = c["rect"]
+        print(name, cid, (l + r) // 2, (t + b) // 2)' "$layout")
+
+shots=""
+while read -r name cid cx cy; do
+  [ -n "$name" ] || continue
+  xdotool mousemove "$cx" "$cy"
+  sleep 0.1
+  xdotool mousemove "$((cx + 1))" "$cy"
+  sleep "$settle"
+  shoot "menu-$name.png"
+  shots="$shots $name:$cid:menu-$name.png"
+  rest_pointer
+done <<<"$targets"
+
+# The menu must look as it did before the hovers.
+shoot menu-after.png
+if ! compare -metric AE "$out/menu.png" "$out/menu-after.png" null: 2>/dev/null; then
+  echo "preview: warning: the menu did not return to its first look after the hovers" >&2
+fi
+rm -f "$out/menu-after.png"
+
+python3 -c '
+import json, sys
+w = json.loads(sys.argv[1])
+shots = [dict(zip(("name", "id", "file"), s.split(":"))) for s in sys.argv[2].split()]
+for s in shots:
+    s["id"] = int(s["id"])
+json.dump({"configuration": sys.argv[3], "launcher": sys.argv[4], "menu": w,
+           "screen": [int(sys.argv[5]), int(sys.argv[6])], "hovered": shots},
+          open(sys.argv[7], "w"), indent=1)' \
+  "$layout" "$shots" "$config_file" "$base.exe" "$screen_w" "$screen_h" "$out/controls.json"
+
+# --- end the launcher with Escape ---------------------------------------------
+xdotool key Escape
+status=""
+for _ in $(seq 1 40); do
+  if ! kill -0 "$launcher_pid" 2>/dev/null; then
+    wait "$launcher_pid" && status=0 || status=$?
+    break
+  fi
+  sleep 0.25
+done
+launcher_pid_done=$launcher_pid
+if [ -z "$status" ]; then
+  echo "preview: the launcher did not end after Escape" >&2
+  exit 1
+fi
+launcher_pid=""
+echo "preview: wrote $(cd "$out" && ls menu*.png screen.png controls.json | tr '\n' ' ')to $out"
+if [ "$status" != 0 ]; then
+  echo "preview: the launcher (process $launcher_pid_done) ended with exit code $status" >&2
+  exit 1
+fi
