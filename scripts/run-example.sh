@@ -13,7 +13,7 @@
 #     screenshot of the screen is saved and its path printed.
 # The script leaves when the launcher (and any example installer it started)
 # has ended, or after the timeout (default: 600 s on a display, 5 s after the
-# screenshot headless), closing the menu with Escape if it is still open.
+# screenshot headless), closing the menu (as Escape does) if it is still open.
 # Its exit code is the launcher's.
 set -euo pipefail
 
@@ -93,8 +93,8 @@ fi
 deadline=$((SECONDS + timeout))
 while kill -0 "$launcher_pid" 2>/dev/null && [ "$SECONDS" -lt "$deadline" ]; do sleep 0.5; done
 if kill -0 "$launcher_pid" 2>/dev/null; then
-  echo "run-example: timeout; closing the menu with Escape"
-  xdotool key Escape || true
+  echo "run-example: timeout; closing the menu as Escape would"
+  "$wine" "$probe" command --exe SetupMenu.exe --title "Example Media Setup" 2 </dev/null >/dev/null 2>&1 || true
   for _ in $(seq 1 20); do kill -0 "$launcher_pid" 2>/dev/null || break; sleep 0.25; done
 fi
 status=0
