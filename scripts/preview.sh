@@ -173,20 +173,27 @@ for window in dump["windows"]:
     if window["visible"] and 1014 in controls:
         json.dump(window, sys.stdout)
         sys.exit(0)
+for window in dump["windows"]:
+    if window["visible"] and window["text"].endswith("SETUP ERROR!"):
+        texts = [c["text"] for c in window["children"] if c["text"] and c["class"].lower() == "static"]
+        print("the launcher refused the configuration: %s" % " ".join(texts), file=sys.stderr)
+        sys.exit(2)
 sys.exit(1)'
 }
 
 layout=""
 for _ in $(seq 1 60); do
   if ! kill -0 "$launcher_pid" 2>/dev/null; then break; fi
-  if layout=$(probe_run dump --exe "$base.exe" | menu_layout); then break; fi
+  found=0
+  layout=$(probe_run dump --exe "$base.exe" | menu_layout) || found=$?
+  if [ "$found" = 0 ]; then break; fi
   layout=""
+  if [ "$found" = 2 ]; then break; fi
   sleep 0.5
 done
 if [ -z "$layout" ]; then
   import -window root -depth 8 "$out/screen.png" 2>/dev/null || true
   echo "preview: the menu did not appear (the screen is in $out/screen.png)" >&2
-  probe_run dump --exe "$base.exe" | grep -o '"text": "[^"]*"' | head -5 >&2 || true
   exit 1
 fi
 
