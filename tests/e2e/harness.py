@@ -21,6 +21,7 @@ Wine's helper processes outlive the programs they serve, so every output
 goes through a temporary file.
 """
 
+import atexit
 import json
 import os
 import shutil
@@ -122,14 +123,79 @@ def _filter_args(pid=None, exe=None, title=None, cls=None, hwnd=None, child=None
 
 class Probe:
     """The probe program, run in the test prefix. Window filters are keyword
-    arguments: pid, exe, title, cls, hwnd, child (see probe.cpp)."""
+    arguments: pid, exe, title, cls, hwnd, child (see probe.cpp).
+
+    One probe runs as a server for the whole test process (a Wine start
+    costs about half a second); commands reach it through files. Set
+    SETUPMENU_E2E_PROBE_SERVER=0 to start a probe for every command."""
+
+    def __init__(self):
+        self.server = None
+        self.dir = None
+        self.sequence = 0
 
     def call(self, command, args=(), timeout=30.0):
-        env = environment()
-        code, out, err = run_quietly([env.wrapper, env.probe, command] + list(args), timeout)
+        argv = [command] + [str(a) for a in args]
+        if os.environ.get("SETUPMENU_E2E_PROBE_SERVER") == "0":
+            env = environment()
+            code, out, _ = run_quietly([env.wrapper, env.probe] + argv, timeout)
+        else:
+            code, out = self._ask(argv, timeout)
         if code is None:
-            raise AssertionError("probe %s %s did not answer within %ss" % (command, args, timeout))
+            raise AssertionError("probe %s did not answer within %ss" % (" ".join(argv), timeout))
         return code, out
+
+    def _start_server(self):
+        env = environment()
+        if self.dir is None:
+            os.makedirs(env.work, exist_ok=True)
+            self.dir = tempfile.mkdtemp(prefix="probe-", dir=env.work)
+            atexit.register(self.stop_server)
+        self.log = tempfile.TemporaryFile()
+        self.server = subprocess.Popen([env.wrapper, env.probe, "serve", winpath(self.dir)],
+                                       stdin=subprocess.DEVNULL, stdout=self.log, stderr=self.log,
+                                       start_new_session=True)
+
+    def _ask(self, argv, timeout):
+        if self.server is None or self.server.poll() is not None:
+            self._start_server()
+        self.sequence += 1
+        response = os.path.join(self.dir, "response-%d" % self.sequence)
+        partial = os.path.join(self.dir, "request.tmp")
+        with open(partial, "wb") as f:
+            f.write(("\n".join([str(self.sequence)] + argv) + "\n").encode("latin-1"))
+        os.rename(partial, os.path.join(self.dir, "request"))
+        deadline = time.monotonic() + timeout + 10  # the first answer includes Wine's start
+        while not os.path.exists(response):
+            if time.monotonic() > deadline or self.server.poll() is not None:
+                self.stop_server()
+                return None, ""
+            time.sleep(0.005)
+        with open(response, "rb") as f:
+            text = f.read().decode("latin-1")
+        os.unlink(response)
+        code, _, out = text.partition("\n")
+        return int(code), out
+
+    def stop_server(self):
+        if self.server is None:
+            return
+        if self.server.poll() is None:
+            try:
+                with open(os.path.join(self.dir, "request.tmp"), "wb") as f:
+                    f.write(b"0\nquit\n")
+                os.rename(os.path.join(self.dir, "request.tmp"), os.path.join(self.dir, "request"))
+                self.server.wait(5)
+            except (OSError, subprocess.TimeoutExpired):
+                try:
+                    os.killpg(self.server.pid, signal.SIGKILL)
+                except ProcessLookupError:
+                    pass
+                self.server.wait(5)
+        self.log.close()
+        self.server = None
+        shutil.rmtree(self.dir, ignore_errors=True)
+        self.dir = None
 
     def dump(self, **flt):
         code, out = self.call("dump", _filter_args(**flt))

@@ -15,12 +15,15 @@
 //   probe gone [FILTER] [--timeout MS]
 //       waits until no matching top-level window is visible any more.
 //   probe msgbox [FILTER] [--caption C] [--timeout MS] [--press ok|cancel|close]
-//       waits for a visible message box, prints it, optionally answers it.
+//       waits for a visible message box, prints it, optionally answers it
+//       and then waits until the box has gone.
 //   probe command [FILTER] ID        posts WM_COMMAND (BN_CLICKED, ID)
 //   probe syscommand [FILTER] close  posts WM_SYSCOMMAND SC_CLOSE
 //   probe hittest --hwnd HEX X Y     sends WM_NCHITTEST for a screen point
 //   probe procs [--exe NAME] [--pid N]   lists matching processes
 //   probe kill [--exe NAME] [--pid N]    terminates matching processes
+//   probe serve DIR                  answers commands passed through files
+//                                    in DIR (see Serve below)
 //
 // FILTER: --pid N, --exe NAME (file name of the process, any case),
 // --title TEXT (exact caption), --class NAME, --hwnd HEX, --child ID (has a
@@ -36,6 +39,9 @@
 #include <vector>
 
 namespace {
+
+// What a command answers; printed, or written to the response file in serve mode.
+std::string g_out;
 
 struct Filter {
     DWORD pid = 0;
@@ -351,7 +357,7 @@ int Wait(const Options& options) {
             // The whole state of the process that has the window, in one go.
             Filter sameProcess;
             GetWindowThreadProcessId(windows.front(), &sameProcess.pid);
-            printf("%s", DescribeWindows(TopLevelWindows(sameProcess)).c_str());
+            g_out += DescribeWindows(TopLevelWindows(sameProcess));
             return 0;
         }
         if (GetTickCount() - start >= options.timeoutMs) return 1;
@@ -410,7 +416,7 @@ int MsgBox(const Options& options) {
     HWND icon = GetDlgItem(box, 0x440);
     out += (icon && SendMessageA(icon, STM_GETICON, 0, 0)) ? "true" : "false";
     out += "}\n";
-    printf("%s", out.c_str());
+    g_out += out;
 
     if (options.press == "ok" || options.press == "cancel") {
         int id = options.press == "ok" ? IDOK : IDCANCEL;
@@ -421,6 +427,11 @@ int MsgBox(const Options& options) {
         PostMessageA(box, WM_SYSCOMMAND, SC_CLOSE, 0);
     } else if (!options.press.empty()) {
         return 2;
+    }
+    // An answered box is gone before the answer returns.
+    for (DWORD waited = 0; !options.press.empty() && IsWindow(box) && IsWindowVisible(box); waited += 20) {
+        if (waited >= 5000) return 1;
+        Sleep(20);
     }
     return 0;
 }
@@ -451,7 +462,7 @@ int HitTest(const Options& options) {
     LPARAM point = MAKELPARAM(atoi(options.positional[0].c_str()), atoi(options.positional[1].c_str()));
     DWORD_PTR result = 0;
     if (!SendMessageTimeoutA(options.filter.hwnd, WM_NCHITTEST, 0, point, SMTO_ABORTIFHUNG, 2000, &result)) return 1;
-    printf("%ld\n", static_cast<long>(static_cast<LRESULT>(result)));
+    g_out += std::to_string(static_cast<long long>(static_cast<LRESULT>(result))) + "\n";
     return 0;
 }
 
@@ -472,33 +483,96 @@ int Procs(const Options& options, bool kill) {
             }
         }
     }
-    printf("%s]}\n", out.c_str());
+    g_out += out + "]}\n";
     return 0;
+}
+
+int Execute(int argc, char** argv) {
+    Options options;
+    if (argc < 2 || !ParseOptions(argc, argv, options)) return 2;
+    std::string command = argv[1];
+    if (command == "run") return Run(options);
+    if (command == "dump") {
+        g_out += DescribeWindows(TopLevelWindows(options.filter));
+        return 0;
+    }
+    if (command == "wait") return Wait(options);
+    if (command == "gone") return Gone(options);
+    if (command == "msgbox") return MsgBox(options);
+    if (command == "command") return Command(options);
+    if (command == "syscommand") return SysCommand(options);
+    if (command == "hittest") return HitTest(options);
+    if (command == "procs") return Procs(options, false);
+    if (command == "kill") {
+        if (!options.filter.pid && options.filter.exe.empty()) return 2;  // never everything
+        return Procs(options, true);
+    }
+    return 2;
+}
+
+// Serve mode saves a Wine start per command: requests come as a file
+// DIR\request (first line a sequence number, then one argument per line),
+// answers go to DIR\response-<sequence> (first line the exit code, then
+// the output), each written under another name and renamed into place.
+// The server ends on the command "quit" or after a minute without requests.
+std::vector<std::string> ReadLines(const std::string& path) {
+    std::vector<std::string> lines;
+    FILE* file = fopen(path.c_str(), "rb");
+    if (!file) return lines;
+    std::string line;
+    for (int c = fgetc(file); c != EOF; c = fgetc(file)) {
+        if (c == '\n') {
+            lines.push_back(line);
+            line.clear();
+        } else if (c != '\r') {
+            line += static_cast<char>(c);
+        }
+    }
+    if (!line.empty()) lines.push_back(line);
+    fclose(file);
+    return lines;
+}
+
+int Serve(const std::string& dir) {
+    const std::string request = dir + "\\request";
+    DWORD idleSince = GetTickCount();
+    for (;;) {
+        if (GetFileAttributesA(request.c_str()) == INVALID_FILE_ATTRIBUTES) {
+            if (GetTickCount() - idleSince > 60000) return 0;
+            Sleep(5);
+            continue;
+        }
+        std::vector<std::string> lines = ReadLines(request);
+        DeleteFileA(request.c_str());
+        if (lines.empty()) continue;
+        if (lines.size() > 1 && lines[1] == "quit") return 0;
+        std::vector<char*> argv;
+        static char program[] = "probe";
+        argv.push_back(program);
+        for (size_t i = 1; i < lines.size(); ++i) argv.push_back(&lines[i][0]);
+        g_out.clear();
+        int code = Execute(static_cast<int>(argv.size()), argv.data());
+        std::string answer = std::to_string(code) + "\n" + g_out;
+        std::string partial = dir + "\\response.tmp", done = dir + "\\response-" + lines[0];
+        FILE* file = fopen(partial.c_str(), "wb");
+        if (file) {
+            fwrite(answer.data(), 1, answer.size(), file);
+            fclose(file);
+            MoveFileExA(partial.c_str(), done.c_str(), MOVEFILE_REPLACE_EXISTING);
+        }
+        idleSince = GetTickCount();
+    }
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    Options options;
-    if (argc < 2 || !ParseOptions(argc, argv, options)) {
-        fprintf(stderr, "usage: probe run|dump|wait|gone|msgbox|command|syscommand|hittest|procs|kill [options]\n");
-        return 2;
+    if (argc == 3 && std::string(argv[1]) == "serve") return Serve(argv[2]);
+    int result = Execute(argc, argv);
+    if (result == 2 && g_out.empty()) {
+        fprintf(stderr, "usage: probe serve DIR | run|dump|wait|gone|msgbox|command|syscommand|hittest|procs|kill [options]\n");
     }
-    std::string command = argv[1];
-    int result = 2;
-    if (command == "run") result = Run(options);
-    else if (command == "dump") { printf("%s", DescribeWindows(TopLevelWindows(options.filter)).c_str()); result = 0; }
-    else if (command == "wait") result = Wait(options);
-    else if (command == "gone") result = Gone(options);
-    else if (command == "msgbox") result = MsgBox(options);
-    else if (command == "command") result = Command(options);
-    else if (command == "syscommand") result = SysCommand(options);
-    else if (command == "hittest") result = HitTest(options);
-    else if (command == "procs") result = Procs(options, false);
-    else if (command == "kill") {
-        if (!options.filter.pid && options.filter.exe.empty()) return 2;  // never everything
-        result = Procs(options, true);
-    }
+    fwrite(g_out.data(), 1, g_out.size(), stdout);
     fflush(stdout);
     return result;
 }

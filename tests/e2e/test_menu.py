@@ -1,0 +1,218 @@
+"""The backdrop and the menu dialog while the launcher runs: the two
+windows, the ways of ending the run, and the colours on the screen."""
+
+import harness
+from harness import IDCANCEL, ID_CANCEL, ID_MAIN_IMAGE, ID_BUTTON_NORMAL, ID_SPLASH_IMAGE, screen
+
+WS_POPUP = 0x80000000
+WS_CAPTION = 0x00C00000
+WS_SYSMENU = 0x00080000
+
+DEFAULT_MAIN_BACKGROUND = (0, 128, 128)
+
+# Points of the backdrop that the centred menu dialog never covers.
+BACKDROP_POINTS = [(2, 2), (1021, 2), (2, 765), (1021, 765), (100, 384), (924, 384), (512, 40), (512, 740)]
+
+
+def inside(point, rect):
+    x, y = point
+    left, top, right, bottom = rect
+    return left <= x < right and top <= y < bottom
+
+
+def free_client_points(menu, step=7):
+    """Points of the menu's client area (screen coordinates) that no visible
+    control covers."""
+    left, top, right, bottom = menu["client_screen"]
+    covered = [c["rect"] for c in menu.children if c.visible]
+    return [(x, y) for y in range(top + 2, bottom - 2, step) for x in range(left + 2, right - 2, step)
+            if not any(inside((x, y), r) for r in covered)]
+
+
+def client_box(control):
+    """The inside of a control's client area in screen coordinates, one pixel in."""
+    left, top, right, bottom = control["client_screen"]
+    return left + 1, top + 1, right - 1, bottom - 1
+
+
+def close_box_point(menu):
+    """A screen point on the menu's close box, as the dialog's own hit test says."""
+    left, top, right, _ = menu.rect
+    for y in (top + 10, top + 12, top + 8):
+        for x in range(right - 6, right - 60, -2):
+            if harness.probe.hittest(menu["hwnd"], x, y) == harness.HTCLOSE:
+                return x, y
+    raise AssertionError("no close box found on the menu's caption")
+
+
+class WindowTests(harness.E2ETestCase):
+
+    def test_backdrop_and_menu_while_running(self):
+        # (Main/Title in the file or None for no key, caption of the menu)
+        cases = [(None, "Main_Title"), ("", "Main_Title"), ("*NOT*", "Main_Title"),
+                 ("Product Setup", "Product Setup")]
+        for title, caption in cases:
+            with self.subTest(title=title):
+                ini = {"Version": {"Release": "1"}, "Main": {} if title is None else {"Title": title}}
+                media = self.media("SETUP", ini=ini)
+                launch = media.start()
+                backdrop, menu = launch.wait_menu()
+                self.assertIsNotNone(backdrop, "no backdrop")
+                self.assertTrue(backdrop.visible)
+                self.assertTrue(backdrop["zoomed"], "the backdrop is shown maximised")
+                self.assertEqual(backdrop.rect, (0, 0) + harness.SCREEN_SIZE)
+                self.assertEqual(backdrop["owner"], "0x0")
+                self.assertEqual(backdrop["style"] & (WS_POPUP | WS_CAPTION), WS_POPUP)
+                self.assertFalse(backdrop["enabled"], "the owner of the modal menu is disabled")
+                self.assertFalse(backdrop.child(ID_SPLASH_IMAGE).visible)
+                self.assertFalse(backdrop.child(harness.ID_BACKDROP_OK).visible)
+
+                self.assertTrue(menu.visible)
+                self.assertEqual(menu["owner"], backdrop["hwnd"], "the menu is owned by the backdrop")
+                self.assertEqual(menu["text"], caption)
+                self.assertEqual(menu["style"] & (WS_CAPTION | WS_SYSMENU), WS_CAPTION | WS_SYSMENU)
+                windows = launch.windows()
+                order = [w["hwnd"] for w in windows]
+                self.assertLess(order.index(menu["hwnd"]), order.index(backdrop["hwnd"]),
+                                "the menu lies above the backdrop")
+                self.assertEqual(self.end_with_escape(launch), 0)
+
+    def test_every_way_of_ending_gives_exit_code_0(self):
+        def escape(launch, menu):
+            screen.key("Escape")
+
+        def close_box(launch, menu):
+            screen.click(*close_box_point(menu))
+
+        def close_command(launch, menu):
+            self.assertTrue(harness.probe.syscommand_close(hwnd=menu["hwnd"]))
+
+        def cancel_click(launch, menu):
+            launch.click_control(ID_CANCEL, menu)
+
+        def cancel_command(launch, menu):
+            self.assertTrue(launch.command(IDCANCEL))
+
+        def cancel_control_command(launch, menu):
+            self.assertTrue(launch.command(ID_CANCEL))
+
+        # (way, Cancel section)
+        cases = [(escape, {}), (close_box, {}), (close_command, {}), (cancel_click, {}),
+                 (cancel_click, {"Label": "Leave", "Position": "300,200"}), (cancel_command, {}),
+                 (cancel_control_command, {})]
+        for way, cancel in cases:
+            with self.subTest(way=way.__name__, cancel=cancel):
+                media = self.media("SETUP", ini={"Version": {"Release": "1"}, "Cancel": cancel})
+                launch, backdrop, menu = self.start_menu(media)
+                way(launch, menu)
+                self.assertEqual(launch.wait_exit(), 0)
+
+
+class ColourTests(harness.E2ETestCase):
+
+    def assertColourAt(self, image, point, colour, tolerance=0):
+        self.assertTrue(harness.colour_close(image.pixel(*point), colour, tolerance),
+                        "pixel %s is %s, expected %s" % (point, image.pixel(*point), colour))
+
+    def test_backdrop_colour(self):
+        # (Splash/Bgcolor, Main/Bgcolor, colour of the backdrop)
+        cases = [
+            ("255,0,0", "0,0,255", (255, 0, 0)),
+            (None, "0,0,255", (0, 0, 255)),
+            (None, None, DEFAULT_MAIN_BACKGROUND),
+            ("*NOT*", "0,255,0", (0, 255, 0)),
+            ("16711935", "0,0,0", (255, 0, 255)),
+            ("", "10, 20, 30", (10, 20, 30)),
+        ]
+        for splash, main, colour in cases:
+            with self.subTest(splash=splash, main=main):
+                ini = {"Version": {"Release": "1"}, "Splash": {}, "Main": {}}
+                if splash is not None:
+                    ini["Splash"]["Bgcolor"] = splash
+                if main is not None:
+                    ini["Main"]["Bgcolor"] = main
+                media = self.media("SETUP", ini=ini)
+                launch, backdrop, menu = self.start_menu(media)
+                image = screen.screenshot()
+                for point in BACKDROP_POINTS:
+                    self.assertFalse(inside(point, menu.rect))
+                    self.assertColourAt(image, point, colour)
+                self.assertEqual(self.end_with_escape(launch), 0)
+
+    def test_splash_picture_covers_the_screen(self):
+        quadrants = {(0, 0): (255, 0, 0), (1, 0): (0, 255, 0), (0, 1): (0, 0, 255), (1, 1): (255, 255, 0)}
+
+        def splash(x, y):
+            return quadrants[(x * 2 // 64, y * 2 // 48)]
+
+        # (file named by Splash/Image, whether it loads)
+        cases = [("splash.bmp", True), ("missing.bmp", False)]
+        for name, loads in cases:
+            with self.subTest(name=name):
+                media = self.media("SETUP", ini={"Version": {"Release": "1"},
+                                                 "Splash": {"Image": name, "Bgcolor": "255,255,255"},
+                                                 "Main": {"Bgcolor": "0,0,0"}})
+                media.write_bmp("splash.bmp", 64, 48, splash)
+                launch, backdrop, menu = self.start_menu(media)
+                image = screen.screenshot()
+                control = backdrop.child(ID_SPLASH_IMAGE)
+                self.assertEqual(control.visible, loads)
+                if loads:
+                    self.assertEqual(control.rect, (0, 0) + harness.SCREEN_SIZE)
+                    self.assertEqual(control["style"] & harness.SS_TYPEMASK, harness.SS_BITMAP)
+                    points = {(20, 20): (0, 0), (400, 30): (0, 0), (1000, 20): (1, 0), (700, 60): (1, 0),
+                              (20, 740): (0, 1), (300, 700): (0, 1), (1000, 740): (1, 1), (800, 720): (1, 1)}
+                    for point, quadrant in points.items():
+                        self.assertFalse(inside(point, menu.rect))
+                        self.assertColourAt(image, point, quadrants[quadrant], tolerance=8)
+                else:
+                    for point in BACKDROP_POINTS:
+                        self.assertColourAt(image, point, (255, 255, 255))
+                self.assertEqual(self.end_with_escape(launch), 0)
+
+    def test_menu_and_control_colours(self):
+        main_bg, main_fg = (200, 100, 50), (10, 20, 250)
+        cancel_bg, cancel_fg = (50, 200, 100), (250, 250, 0)
+        button1_bg, button1_fg = (120, 0, 120), (255, 255, 255)
+
+        def rgb(colour):
+            return "%d,%d,%d" % colour
+
+        ini = {
+            "Version": {"Release": "1"},
+            "Main": {"Bgcolor": rgb(main_bg), "Fgcolor": rgb(main_fg)},
+            "Button1": {"Text": "First button", "Bgcolor": rgb(button1_bg), "Fgcolor": rgb(button1_fg)},
+            "Button2": {"Text": "Second button"},
+            "Cancel": {"Bgcolor": rgb(cancel_bg), "Fgcolor": rgb(cancel_fg)},
+        }
+        media = self.media("SETUP", ini=ini)
+        launch, backdrop, menu = self.start_menu(media)
+        image = screen.screenshot()
+
+        points = free_client_points(menu)
+        self.assertGreater(len(points), 100)
+        for point in points:
+            self.assertColourAt(image, point, main_bg)
+
+        # (control, background, text colour): the text colour must appear in the text.
+        controls = [
+            (ID_MAIN_IMAGE, main_bg, main_fg),
+            (ID_BUTTON_NORMAL[1], button1_bg, button1_fg),
+            (ID_BUTTON_NORMAL[2], main_bg, (0, 0, 0)),
+            (ID_CANCEL, cancel_bg, cancel_fg),
+        ]
+        for control_id, background, text in controls:
+            with self.subTest(control=control_id):
+                control = menu.child(control_id)
+                self.assertTrue(control.visible)
+                box = client_box(control)
+                area = (box[2] - box[0]) * (box[3] - box[1])
+                self.assertGreater(image.count(background, box), area // 2,
+                                   "control %d is not painted in %s" % (control_id, background))
+                self.assertGreater(image.count(text, box), 10,
+                                   "control %d has no text in %s" % (control_id, text))
+        self.assertEqual(self.end_with_escape(launch), 0)
+
+
+if __name__ == "__main__":
+    harness.main()
