@@ -6,6 +6,7 @@ set(SETUPMENU_PORTABLE_SOURCES
   diag/log_line.cpp
   startup/command_tail.cpp
   startup/program_paths.cpp
+  ui/launch_policy.cpp
   ui/layout_math.cpp
 )
 

@@ -1,8 +1,65 @@
 // Starting a button's installer.
+#include <windows.h>
+// Declarations only: SHELL32 is loaded at run time, never imported.
+#include <shellapi.h>
+
 #include "startup/setup_state.h"
+#include "ui/launch_policy.h"
 #include "ui/menu_dialog.h"
 
 namespace setupmenu {
+namespace {
+
+using ShellExecuteExAProc = BOOL(WINAPI*)(SHELLEXECUTEINFOA*);
+
+// Starts `path` again through the shell with the "runas" verb, which asks the
+// user's consent for administrator rights: no arguments, the launcher's
+// current directory (where CreateProcessA would have started it) and a
+// normal window. True when the program was started; false when it could not
+// be, or when the user declined the prompt.
+//
+// ShellExecuteExA lives in SHELL32, which the launcher does not import: only
+// this rare path needs it, and a static import would load SHELL32 and all it
+// pulls in on every run of a program that otherwise needs only KERNEL32,
+// USER32, GDI32 and the C runtime. It is loaded by its full path in the
+// system folder, never by a bare name, so that a shell32.dll placed beside
+// the launcher on the media can never be loaded in its place. It is never
+// unloaded: the shell may keep threads of its own alive after the call.
+bool StartElevated(HWND dialog, const char* path) {
+    char systemDir[MAX_PATH];
+    const UINT dirLength = GetSystemDirectoryA(systemDir, sizeof systemDir);
+    if (dirLength == 0 || dirLength >= sizeof systemDir) return false;
+    char libraryPath[MAX_PATH + 16];
+    if (!ComposeSystemLibraryPath(libraryPath, sizeof libraryPath, std::string_view(systemDir, dirLength),
+                                  "shell32.dll")) {
+        return false;
+    }
+    HMODULE shell = LoadLibraryA(libraryPath);
+    if (!shell) return false;
+    // The detour through void* keeps the compiler from warning about casting
+    // one function type to another; GetProcAddress gives the real entry.
+    const auto execute =
+        reinterpret_cast<ShellExecuteExAProc>(reinterpret_cast<void*>(GetProcAddress(shell, "ShellExecuteExA")));
+    if (!execute) return false;
+
+    char directory[MAX_PATH];
+    const DWORD directoryLength = GetCurrentDirectoryA(sizeof directory, directory);
+    SHELLEXECUTEINFOA info = {};
+    info.cbSize = sizeof info;
+    // No SEE_MASK_NOCLOSEPROCESS: no process handle comes back, none is kept.
+    // The shell shows no error box of its own; the launcher shows its own.
+    // The call returns only once the start is decided.
+    info.fMask = SEE_MASK_FLAG_NO_UI | SEE_MASK_NOASYNC;
+    info.hwnd = dialog;
+    info.lpVerb = "runas";
+    info.lpFile = path;
+    info.lpParameters = nullptr;
+    info.lpDirectory = (directoryLength > 0 && directoryLength < sizeof directory) ? directory : nullptr;
+    info.nShow = SW_SHOWNORMAL;
+    return execute(&info) != FALSE;
+}
+
+}  // namespace
 
 int LaunchButtonCommand(HWND dialog, int n) {
     const ButtonInfo& button = g_state.buttons[n - 1];
@@ -26,8 +83,16 @@ int LaunchButtonCommand(HWND dialog, int n) {
     char commandLine[1] = {'\0'};
     if (!CreateProcessA(button.pszCommand, commandLine, nullptr, nullptr, FALSE, 0, nullptr, nullptr,
                         &startup, &process)) {
-        MessageBoxA(dialog, "Unable to execute installation command!", "Setup Error!", MB_ICONERROR);
-        return -1;
+        // An installer whose manifest asks for administrator rights cannot be
+        // started by a launcher without them; it runs after the user's consent.
+        // Every other failure, and a declined consent, is reported as before.
+        const bool started = ClassifyStartFailure(GetLastError()) == StartFailure::RetryElevated &&
+                             StartElevated(dialog, button.pszCommand);
+        if (!started) {
+            MessageBoxA(dialog, "Unable to execute installation command!", "Setup Error!", MB_ICONERROR);
+            return -1;
+        }
+        return 0;
     }
     CloseHandle(process.hProcess);
     CloseHandle(process.hThread);

@@ -1,0 +1,18 @@
+// The checks of one configuration file, once the media folder, the launcher's
+// base name and the file's path stand in the state record, exactly as the
+// launcher would have them.
+#pragma once
+
+namespace setupmenu {
+namespace check {
+
+// True when the launcher accepts the file (its version mark gives a value);
+// otherwise prints why not and what the launcher would show.
+bool CheckVersionMark();
+
+// Runs the launcher's own loaders, prints the effective value of every key,
+// then every finding. Returns the number of warnings.
+int CheckConfiguration();
+
+}  // namespace check
+}  // namespace setupmenu

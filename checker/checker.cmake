@@ -1,0 +1,12 @@
+# The configuration checker: a console program built from the launcher's own
+# configuration code (setupmenu_core), so it reads exactly what the launcher reads.
+add_executable(SetupMenuCheck
+  ${PROJECT_SOURCE_DIR}/checker/check_main.cpp
+  ${PROJECT_SOURCE_DIR}/checker/check_config.cpp
+  ${PROJECT_SOURCE_DIR}/checker/known_keys.cpp
+  ${PROJECT_SOURCE_DIR}/checker/report.cpp
+  ${PROJECT_SOURCE_DIR}/checker/value_checks.cpp)
+target_compile_options(SetupMenuCheck PRIVATE ${SETUPMENU_PRODUCT_COMPILE_OPTIONS})
+target_link_options(SetupMenuCheck PRIVATE ${SETUPMENU_PRODUCT_LINK_OPTIONS})
+target_link_libraries(SetupMenuCheck PRIVATE setupmenu_core setupmenu_heap)
+set_target_properties(SetupMenuCheck PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${PROJECT_BINARY_DIR}/bin)

@@ -1,0 +1,464 @@
+#!/usr/bin/env python3
+"""The configuration checker on real media folders under wine64.
+
+Each case writes a media folder (a configuration file, pictures, programs),
+runs SetupMenuCheck on it and compares its exit status and findings with what
+the case expects: every expected finding must be reported, at its section and
+key, and nothing else may be.
+
+    media_test.py --list          the names of the cases
+    media_test.py CASE            runs one case
+    media_test.py --example DIR   the example media must come out clean
+
+Environment: SETUPMENU_WINE_RUN (the Wine wrapper), SETUPMENU_CHECKER (the
+checker's .exe) and SETUPMENU_CHECKER_WORK (where media folders are written).
+"""
+
+import os
+import shutil
+import struct
+import subprocess
+import sys
+from dataclasses import dataclass, field
+
+
+# ---- media files -----------------------------------------------------------
+
+def bmp(width, height, header_size=40):
+    """A bottom-up 24-bit BMP file; another header size makes it unreadable."""
+    row = (width * 3 + 3) & ~3
+    pixels = bytes([0x40, 0x80, 0xC0]) * width + b"\0" * (row - width * 3)
+    data = pixels * height
+    info = struct.pack("<IiiHHIIiiII", header_size, width, height, 1, 24, 0, len(data), 2835, 2835, 0, 0)
+    info += b"\0" * max(0, header_size - len(info))
+    offset = 14 + len(info)
+    return struct.pack("<2sIHHI", b"BM", offset + len(data), 0, 0, offset) + info + data
+
+
+GOOD_BMP = bmp(120, 40)
+SEL_BMP = bmp(120, 40)
+PNG_BYTES = b"\x89PNG\r\n\x1a\n" + b"\0" * 64
+BAD_BMP = bmp(16, 16, header_size=99)
+# Enough of a program for the checker, which looks at the first two bytes only.
+PROGRAM = b"MZ" + b"\0" * 126
+
+VERSION = "[Version]\nRelease=1.0\n"
+
+
+@dataclass
+class Case:
+    ini: str = None                  # SETUP.INI, or None for none
+    files: dict = field(default_factory=dict)   # more files: name -> bytes or str
+    args: list = field(default_factory=list)    # after the media folder
+    options: list = field(default_factory=list)  # before the media folder
+    launcher: str = "SETUP.EXE"      # the launcher's file in the media folder, or None
+    status: int = 1
+    # (place, fragment): one finding each, whose text holds the fragment (or
+    # every fragment of a tuple); no other finding may be reported.
+    warnings: list = field(default_factory=list)
+    lines: list = field(default_factory=list)     # fragments of other lines, each on a line of its own
+    absent: list = field(default_factory=list)    # files the checker must not create
+    stderr: str = None               # a fragment of the error output
+
+
+# A media folder that uses every key correctly: the base of the cases below.
+CLEAN_INI = VERSION + r"""
+[Main]
+Title=Clean media
+Image=main.bmp
+Bgcolor=0,64,128
+Fgcolor=255,255,255
+Exit=ON
+Debug=Off
+[Splash]
+Image=splash.bmp
+Bgcolor=10,20,30
+[Button1]
+Label=First
+Command=setup1.exe
+Text="Install the first\nprogram"
+ImageSel=sel.bmp
+AlignText=center
+Bgcolor=1,2,3
+Fgcolor=4,5,6
+Position=20,30
+PositionSel=200,30
+[Button2]
+Command=sub\setup2.exe
+ImageText=button.bmp
+Image=button.bmp
+Text=Fallback text
+AlignText=right
+Position=20,90
+[Button3]
+Command=My Setup.exe
+Image=button.bmp
+[Cancel]
+Label=Quit
+Image=button.bmp
+ImageSel=sel.bmp
+Position=300,200
+PositionSel=300,200
+"""
+CLEAN_FILES = {
+    "main.bmp": GOOD_BMP, "splash.bmp": bmp(64, 48), "sel.bmp": SEL_BMP, "button.bmp": GOOD_BMP,
+    "setup1.exe": PROGRAM, "sub/setup2.exe": PROGRAM, "My Setup.exe": PROGRAM,
+}
+
+
+def with_clean(**kwargs):
+    files = dict(CLEAN_FILES)
+    files.update(kwargs.pop("files", {}))
+    return Case(files=files, **kwargs)
+
+
+def edit(ini, section, key, value):
+    """CLEAN_INI with `key` of `section` set to `value` (None: removed)."""
+    out, current, done = [], None, False
+    for line in ini.splitlines():
+        if line.startswith("["):
+            if current == section and not done and value is not None:
+                out.append(f"{key}={value}")
+                done = True
+            current = line.strip("[]")
+        elif current == section and line.split("=", 1)[0].lower() == key.lower():
+            if value is not None:
+                out.append(f"{key}={value}")
+            done = True
+            continue
+        out.append(line)
+    if not done and value is not None:
+        out.append(f"[{section}]" if current != section else "")
+        out.append(f"{key}={value}")
+    return "\n".join(out) + "\n"
+
+
+def clean_edited(*changes, **kwargs):
+    ini = CLEAN_INI
+    for section, key, value in changes:
+        ini = edit(ini, section, key, value)
+    return with_clean(ini=ini, **kwargs)
+
+
+CASES = {
+    # -- outcomes --
+    "clean": with_clean(ini=CLEAN_INI, status=0, lines=["result: clean"], absent=["SETUP.log"]),
+    "defaults": Case(ini=VERSION, status=0, lines=[
+        "[Main] Exit = off (default)",
+        "[Main] Debug = off (default)",
+        "[Main] Title = none: the dialog keeps its template caption (default)",
+        "[Main] Bgcolor = 0,128,128 (default)",
+        "[Main] Fgcolor = 0,0,0 (default)",
+        "[Splash] Bgcolor = none: the backdrop uses the Main colour (default)",
+        "[Button1] = not shown",
+        "[Button2] Command = none: a click reports that there is no command (default)",
+        "[Button3] AlignText = left (default)",
+        "[Button3] Bgcolor = 0,128,128 (default: the Main colour)",
+        "[Cancel] Label = \"Cancel\" (default)",
+        "[Cancel] Position = none: not moved (default)",
+        "result: clean",
+    ]),
+    "effective_values": with_clean(ini=CLEAN_INI, status=0, lines=[
+        "[Main] Exit = on: the menu ends after a successful start",
+        "[Main] Title = \"Clean media\"",
+        "[Main] Image = \"main.bmp\", 120x40",
+        "[Main] Bgcolor = 0,64,128",
+        "[Splash] Image = \"splash.bmp\", 1024x768 (stretched to the screen)",
+        "[Button1] = shown",
+        "[Button1] Text = \"Install the first\\r\\nprogram\"",
+        "[Button1] AlignText = center",
+        "[Button1] Position = 20,30",
+        "[Button2] ImageText = \"button.bmp\", 120x40",
+        "[Button2] Image = not read: ImageText takes its place",
+        "[Button2] Bgcolor = 0,64,128 (default: the Main colour)",
+        "[Button3] Command = \"{media}My Setup.exe\"",
+        "[Cancel] Label = \"Quit\"",
+    ]),
+    "refused_missing_file": Case(ini=None, status=2, lines=[
+        "refused: the configuration file does not exist",
+        "the launcher shows \"INVALID INI FILE: '{media}SETUP.INI' \" under the caption \"SETUP SETUP ERROR!\"",
+        "result: refused",
+    ]),
+    "refused_no_version_section": Case(ini="[Verison]\nRelease=1\n[Main]\nTitle=x\n", status=2, lines=[
+        "refused: the file has no [Version] section (it has [Verison])"]),
+    "refused_no_release_key": Case(ini="[Version]\nRelase=1\n", status=2, lines=[
+        "refused: [Version] has no Release key (it has Relase)"]),
+    "refused_empty_release": Case(ini="[Version]\nRelease=\n", status=2, lines=["refused: [Version] Release is empty"]),
+    "refused_sentinel_release": Case(ini="[Version]\nRelease=*not*\n", status=2, lines=[
+        "refused: [Version] Release is \"*not*\", which means no value"]),
+    "tail_without_extension": Case(ini=None, files={"menu.INI": VERSION}, args=["menu"], status=0, lines=[
+        "command tail: \"menu\"", "configuration file: {media}menu.INI", "result: clean"]),
+    "tail_with_extension": Case(ini=None, files={"menu.cfg": VERSION}, args=["menu.cfg"], status=0, lines=[
+        "configuration file: {media}menu.cfg", "result: clean"]),
+    "tail_full_path_refused": Case(ini=VERSION, args=["C:\\SETUP.INI"], status=2, lines=[
+        "configuration file: {media}C:\\SETUP.INI", "refused: the configuration file does not exist"]),
+
+    # -- names --
+    "unknown_section": clean_edited(("Buton3", "Text", "x"), warnings=[
+        ("[Buton3]", "unknown section: the launcher never reads it; nearest known section: [Button3]")]),
+    "unknown_key": clean_edited(("Button1", "Comand", "setup1.exe"), warnings=[
+        ("[Button1] Comand", "unknown key: the launcher never reads it; nearest known key: Command")]),
+    "key_of_other_section": clean_edited(("Cancel", "Text", "Leave"), ("Main", "Release", "2"), warnings=[
+        ("[Cancel] Text", "is not read in [Cancel]: only [Button1] to [Button3] read it"),
+        ("[Main] Release", "is not read in [Main]: only [Version] read it")]),
+    "repeated_key": with_clean(ini=CLEAN_INI.replace("Title=Clean media", "Title=Clean media\nTitle=Other"),
+                               warnings=[("[Main] Title", "repeated key: the launcher reads only the first Title")],
+                               lines=["[Main] Title = \"Clean media\""]),
+    "repeated_section": with_clean(ini=CLEAN_INI + "[Main]\nExit=OFF\n", warnings=[
+        ("[Main]", "repeated section: the launcher reads only the first [Main]")]),
+    "line_without_equals": with_clean(ini=CLEAN_INI.replace("[Splash]\n", "[Splash]\nImage splash.bmp\n"), warnings=[
+        ("[Splash] Image splash.bmp", "a line without '=' gives no value: the launcher ignores it")]),
+    "comments_are_not_keys": with_clean(ini=CLEAN_INI.replace("[Splash]\n", "[Splash]\n; Image=old.bmp\n;x\n"),
+                                        status=0),
+    "utf8_byte_order_mark": with_clean(ini="\ufeff" + CLEAN_INI, warnings=[
+        ("(file)", "the file begins with a UTF-8 byte-order mark")]),
+
+    # -- pictures --
+    "bitmap_missing": clean_edited(("Main", "Image", "nothere.bmp"), warnings=[
+        ("[Main] Image", "names \"{media}nothere.bmp\", which does not exist: the launcher shows no picture")],
+        lines=["[Main] Image = \"nothere.bmp\", which gives no picture"]),
+    "bitmap_not_bmp": clean_edited(("Splash", "Image", "splash.png"), files={"splash.png": PNG_BYTES}, warnings=[
+        ("[Splash] Image", "\"{media}splash.png\" is not a BMP file (the launcher loads bitmaps only): the "
+                           "launcher shows no picture")]),
+    "bitmap_unloadable": clean_edited(("Cancel", "ImageSel", "bad.bmp"), files={"bad.bmp": BAD_BMP}, warnings=[
+        ("[Cancel] ImageSel", "is a BMP file that the system cannot load"),
+        ("[Cancel] PositionSel", "has no effect: the selected control is shown only with a picture")]),
+    "bitmap_folder": clean_edited(("Main", "Image", "sub"), warnings=[
+        ("[Main] Image", "names \"{media}sub\", which is a folder")]),
+    "bitmap_absolute_path": clean_edited(("Main", "Image", "C:\\pictures\\main.bmp"), warnings=[
+        ("[Main] Image", "(the launcher puts the media folder in front of every file name)")]),
+    "imagetext_missing_while_image_given": clean_edited(("Button2", "ImageText", "gone.bmp"), warnings=[
+        ("[Button2] ImageText", "names \"{media}gone.bmp\", which does not exist: the button has no normal "
+                                "picture, and Image is not read in its place")]),
+    "imagetext_missing_alone": clean_edited(("Button2", "ImageText", "gone.bmp"), ("Button2", "Image", None), warnings=[
+        ("[Button2] ImageText", "the button has no normal picture")]),
+
+    # -- positions --
+    "position_with_zero": clean_edited(("Button1", "Position", "20,0"), ("Button1", "PositionSel", "0,30"),
+                                       ("Cancel", "Position", "15"), warnings=[
+        ("[Button1] Position", "y is 0: a position with a 0 in either number is ignored: the control stays"),
+        ("[Button1] PositionSel", "x is 0: a position with a 0 in either number is ignored: the selected picture"),
+        ("[Cancel] Position", "gives only x: y counts as 0")],
+        lines=["[Button1] Position = 20,0, ignored (a 0 in either number): not moved"]),
+    "positionsel_without_imagesel": clean_edited(("Button1", "ImageSel", None), warnings=[
+        ("[Button1] PositionSel", "has no effect: the selected control is shown only with a picture")]),
+
+    # -- commands --
+    "command_missing": clean_edited(("Button1", "Command", "nothere.exe"), warnings=[
+        ("[Button1] Command", "names \"{media}nothere.exe\", which does not exist: a click shows \"Unable to "
+                              "execute installation command!\"")]),
+    "command_with_arguments": clean_edited(("Button1", "Command", "setup1.exe /S"), warnings=[
+        ("[Button1] Command", ("carries the arguments \"/S\": the launcher takes the whole value as the "
+                               "program's file name and passes no arguments; \"{media}setup1.exe /S\" does not exist",
+                               "(\"setup1.exe\" alone does exist)"))]),
+    "command_absolute_path": clean_edited(("Button1", "Command", "D:\\setup1.exe"), warnings=[
+        ("[Button1] Command", "is an absolute path, but the launcher puts the media folder in front of every "
+                              "Command: \"{media}D:\\setup1.exe\" does not exist")]),
+    "command_not_a_program": clean_edited(("Button1", "Command", "readme.txt"), files={"readme.txt": "read me"},
+                                          warnings=[("[Button1] Command", "is not a program file")]),
+    "command_batch_file": clean_edited(("Button1", "Command", "install.cmd"), files={"install.cmd": "@echo off\r\n"},
+                                       status=0),
+    "command_folder": clean_edited(("Button1", "Command", "sub"), warnings=[
+        ("[Button1] Command", "names \"{media}sub\", which is a folder")]),
+
+    # -- buttons as a whole --
+    "button_never_shown": clean_edited(("Button1", "Text", None), warnings=[
+        ("[Button1] Label, Command, ImageSel",
+         "the button is never shown: it has neither a Text nor a normal picture that loads (ImageText or Image), "
+         "so each of these has no effect")]),
+    "button_never_shown_label_only": Case(ini=VERSION + "[Button2]\nLabel=Only a label\n", warnings=[
+            ("[Button2] Label", "the button is never shown: it has neither a Text nor a normal picture that loads "
+                                "(ImageText or Image), so this key has no effect")]),
+    "button_shown_without_command": clean_edited(("Button3", "Command", None), warnings=[
+        ("[Button3] Command", "is missing although the button is shown: a click shows \"No installation command "
+                              "to execute!\"")]),
+    "aligntext_without_text": clean_edited(("Button3", "AlignText", "center"), warnings=[
+        ("[Button3] AlignText", "has no effect: the button has no Text to align")]),
+
+    # -- values --
+    "text_escape_breaks_path": clean_edited(("Button1", "Text", "Install to C:\\new folder"), warnings=[
+        ("[Button1] Text", "the path \"C:\\new\" holds a backslash followed by n, which the launcher turns into a "
+                           "line break")]),
+    "text_lone_quote_dropped": clean_edited(("Button1", "Text", 'Say "hello"'), warnings=[
+        ("[Button1] Text", "ends with a double quote that does not open the text: the launcher drops it")],
+        lines=["[Button1] Text = \"Say \"hello\""]),
+    "switch_values": clean_edited(("Main", "Exit", "yes"), ("Main", "Debug", "1"), ("Button1", "AlignText", "centre"),
+                                  warnings=[
+        ("[Main] Debug", "\"1\" is neither On nor Off: the launcher reads it as off"),
+        ("[Main] Exit", "\"yes\" is neither ON nor OFF: the launcher reads it as off"),
+        ("[Button1] AlignText", "\"centre\" is not left, center or right: the launcher aligns the text left; "
+                                "nearest recognised word: center")],
+        lines=["[Main] Exit = off"]),
+    "colour_out_of_range": clean_edited(("Main", "Fgcolor", "0,0,256"), ("Button1", "Bgcolor", "300,0,0"),
+                                        ("Cancel", "Bgcolor", "8421376"), warnings=[
+        ("[Main] Fgcolor", "blue 256 is outside 0 to 255: only its low 8 bits count (0)"),
+        ("[Button1] Bgcolor", "red 300 is outside 0 to 255: the launcher adds the whole number, so it carries into "
+                              "green and blue (the colour is 44,1,0)"),
+        ("[Cancel] Bgcolor", "a lone number is the whole colour value 0x00BBGGRR: 8421376 gives red 0, green 128, "
+                             "blue 128")],
+        lines=["[Button1] Bgcolor = 44,1,0"]),
+    "colour_incomplete_or_malformed": clean_edited(("Splash", "Bgcolor", "10,20"), ("Button2", "Fgcolor", "red"),
+                                                   warnings=[
+        ("[Splash] Bgcolor", "gives no blue number: blue counts as 0 (the colour is 10,20,0)"),
+        ("[Button2] Fgcolor", "red \"red\" is not a plain decimal number: the launcher reads it as 0"),
+        ("[Button2] Fgcolor", "gives only the red number")]),
+    "comment_after_value": clean_edited(("Main", "Exit", "ON      ; close after a start"), warnings=[
+        ("[Main] Exit", "the value goes on with \"; close after a start\": a comment after a value is part of the "
+                        "value to the launcher"),
+        ("[Main] Exit", "is neither ON nor OFF: the launcher reads it as off")],
+        lines=["[Main] Exit = off"]),
+    "value_cut_at_limit": clean_edited(("Main", "Title", "T" * 5000), warnings=[
+        ("[Main] Title", "the value reaches the reader's limit of 4094 characters: anything longer is cut")]),
+    "sentinel_value": clean_edited(("Button1", "Bgcolor", "*NOT*"), warnings=[
+        ("[Button1] Bgcolor", "the value \"*NOT*\" means no value to the launcher: the Main colour applies")],
+        lines=["[Button1] Bgcolor = 0,64,128 (default: the Main colour)"]),
+    "debug_on_writes_no_log": clean_edited(("Main", "Debug", "On"), status=0, absent=["SETUP.log"],
+                                           lines=["[Main] Debug = on: log file {media}SETUP.log"]),
+
+    # -- the launcher's name and the checker's own errors --
+    "name_from_program_with_config": Case(ini=None, launcher=None, files={
+        "Install.exe": PROGRAM, "Install.INI": VERSION, "setup1.exe": PROGRAM, "other.exe": PROGRAM},
+        status=0, lines=["launcher: Install (from Install.exe)", "configuration file: {media}Install.INI"]),
+    "name_from_option": Case(ini=None, launcher=None, options=["--name", "Menu.exe"], files={"Menu.INI": VERSION},
+                             status=0, lines=["launcher: Menu (given with --name)"]),
+    "name_from_only_config": Case(ini=None, launcher=None, files={"Autorun.ini": VERSION}, status=0,
+                                  lines=["launcher: Autorun (from Autorun.ini; no launcher program in the folder)"]),
+    "name_ambiguous": Case(ini=None, launcher=None, files={"a.exe": PROGRAM, "a.INI": VERSION, "b.exe": PROGRAM,
+                                                           "b.INI": VERSION},
+                           status=3, stderr="give its name with --name"),
+    "no_such_folder": Case(ini=None, launcher=None, status=3, stderr="is not a folder"),
+    "no_arguments": Case(ini=None, status=3, lines=["usage: SetupMenuCheck"]),
+}
+
+
+# ---- running ---------------------------------------------------------------
+
+def windows_path(path):
+    return "Z:" + os.path.abspath(path).replace("/", "\\")
+
+
+def write_media(folder, case):
+    if os.path.isdir(folder):
+        shutil.rmtree(folder)
+    os.makedirs(os.path.join(folder, "sub"))
+    if case.launcher:
+        with open(os.path.join(folder, case.launcher), "wb") as f:
+            f.write(PROGRAM)
+    files = dict(case.files)
+    if case.ini is not None:
+        files["SETUP.INI"] = case.ini
+    for name, content in files.items():
+        path = os.path.join(folder, *name.split("/"))
+        os.makedirs(os.path.dirname(path), exist_ok=True)
+        data = content.encode("utf-8").replace(b"\n", b"\r\n") if isinstance(content, str) else content
+        with open(path, "wb") as f:
+            f.write(data)
+
+
+def run_checker(arguments):
+    command = [os.environ["SETUPMENU_WINE_RUN"], os.environ["SETUPMENU_CHECKER"]] + arguments
+    result = subprocess.run(command, capture_output=True, timeout=120)
+    return (result.returncode, result.stdout.decode("latin-1").replace("\r\n", "\n"),
+            result.stderr.decode("latin-1"))
+
+
+def parse_warnings(output):
+    found = []
+    for line in output.splitlines():
+        if not line.startswith("warning: "):
+            continue
+        rest = line[len("warning: "):]
+        if rest.startswith("(file): "):
+            found.append(("(file)", rest[len("(file): "):]))
+            continue
+        close = rest.index("]")
+        colon = rest.index(": ", close)
+        found.append((rest[:colon], rest[colon + 2:]))
+    return found
+
+
+def check(case, status, output, errors, media):
+    problems = []
+    fill = lambda text: text.replace("{media}", media)
+    if status != case.status:
+        problems.append(f"exit status {status}, expected {case.status}")
+    reported = parse_warnings(output)
+    unmatched = list(reported)
+    for place, fragments in case.warnings:
+        fragments = [fill(f) for f in (fragments if isinstance(fragments, tuple) else (fragments,))]
+        hit = next((w for w in unmatched if w[0] == place and all(f in w[1] for f in fragments)), None)
+        if hit is None:
+            problems.append(f"missing finding: {place}: " + " ... ".join(fragments))
+        else:
+            unmatched.remove(hit)
+    for place, message in unmatched:
+        problems.append(f"unexpected finding: {place}: {message}")
+    lines = output.splitlines()
+    for fragment in case.lines:
+        if not any(fill(fragment) in line for line in lines):
+            problems.append(f"no line holds: {fill(fragment)}")
+    if case.status == 1 and reported:
+        count = len(reported)
+        if f"result: {count} warning" not in output:
+            problems.append(f"no result line for {count} warnings")
+    if case.stderr is not None and case.stderr not in errors:
+        problems.append(f"error output lacks: {case.stderr}")
+    return problems
+
+
+def run_case(name):
+    case = CASES[name]
+    work = os.environ["SETUPMENU_CHECKER_WORK"]
+    folder = os.path.join(work, name)
+    write_media(folder, case)
+    media = windows_path(folder) + "\\"
+    if name == "no_arguments":
+        arguments = []
+    elif name == "no_such_folder":
+        arguments = [windows_path(os.path.join(folder, "missing"))]
+    else:
+        arguments = case.options + [windows_path(folder)] + case.args
+    status, output, errors = run_checker(arguments)
+    problems = check(case, status, output, errors, media)
+    for absent in case.absent:
+        if os.path.exists(os.path.join(folder, absent)):
+            problems.append(f"the checker created {absent}")
+    return problems, output, errors
+
+
+def run_example(folder):
+    status, output, errors = run_checker([windows_path(folder)])
+    problems = []
+    if status != 0:
+        problems.append(f"exit status {status}, expected 0")
+    for place, message in parse_warnings(output):
+        problems.append(f"finding: {place}: {message}")
+    if "result: clean" not in output:
+        problems.append("no \"result: clean\" line")
+    return problems, output, errors
+
+
+def main(argv):
+    if len(argv) == 2 and argv[1] == "--list":
+        print("\n".join(CASES))
+        return 0
+    if len(argv) == 3 and argv[1] == "--example":
+        problems, output, errors = run_example(argv[2])
+    elif len(argv) == 2 and argv[1] in CASES:
+        problems, output, errors = run_case(argv[1])
+    else:
+        print(__doc__, file=sys.stderr)
+        return 2
+    sys.stdout.write(output)
+    if errors.strip():
+        sys.stdout.write("-- error output --\n" + errors)
+    if problems:
+        print("-- problems --")
+        for problem in problems:
+            print(problem)
+        return 1
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main(sys.argv))
