@@ -78,13 +78,19 @@ class ExampleConfiguration(unittest.TestCase):
                 self.assertEqual(keys - read, set())
 
     def test_the_example_uses_every_documented_key(self):
+        # The buttons and Cancel share most keys: each needs to appear in one of them.
         self.assertEqual(set(self.docs), {"version", "main", "splash", "cancel"} | set(BUTTONS))
         for section, keys in self.docs.items():
-            where = BUTTONS if section in BUTTONS else (section,)
+            where = BUTTONS + ("cancel",) if section in BUTTONS + ("cancel",) else (section,)
             used = set().union(*(
                 {k for k, v in self.example.get(s, {}).items() if given(v)} for s in where))
             with self.subTest(section=section):
                 self.assertEqual(keys - used, set())
+
+    def test_cancel_has_a_picture_and_a_hover_picture(self):
+        for key in ("image", "imagesel"):
+            with self.subTest(key=key):
+                self.assertIn(self.example["cancel"].get(key), make_bitmaps.PICTURES)
 
     def test_the_example_shows_every_alignment_and_switches_both_switches_on(self):
         aligns = {self.example[b]["aligntext"].lower() for b in BUTTONS}
