@@ -15,6 +15,7 @@ import os
 import struct
 import sys
 
+sys.dont_write_bytecode = True  # the build runs this from the source tree
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import pixel_font  # noqa: E402
 

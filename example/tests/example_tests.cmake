@@ -22,7 +22,8 @@ set(example_test_env
   SETUPMENU_PROBE=${example_probe}
   SETUPMENU_WINE_STATE=${SETUPMENU_WINE_STATE}
   SETUPMENU_WIN32_BUILD=${example_win32_build}
-  SETUPMENU_TEST_WORK=${SETUPMENU_EXAMPLE_TEST_WORK})
+  SETUPMENU_TEST_WORK=${SETUPMENU_EXAMPLE_TEST_WORK}
+  PYTHONDONTWRITEBYTECODE=1)
 
 # The example configuration against the loaders and the reference (no Wine).
 add_test(NAME example.configuration
