@@ -153,7 +153,15 @@ find "$work/media" -maxdepth 1 -type f -iname "$base.exe" -delete
 cp "$launcher" "$work/media/$base.exe"
 mkdir -p "$out"
 
-probe_run() { "$wine" "$probe" "$@" </dev/null 2>/dev/null; }
+# The probe writes to a file, never straight into a pipe: Wine's helper
+# processes that it may start inherit its output and outlive it, and a pipe
+# they hold open would never reach its end.
+probe_run() {
+  local status=0
+  "$wine" "$probe" "$@" </dev/null >"$work/probe.out" 2>/dev/null || status=$?
+  cat "$work/probe.out"
+  return "$status"
+}
 
 # --- start the launcher and wait for its menu ---------------------------------
 (

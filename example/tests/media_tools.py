@@ -5,6 +5,7 @@ import os
 import re
 import struct
 import subprocess
+import tempfile
 
 
 class Picture:
@@ -142,14 +143,22 @@ class WineSession:
                         WINEDLLOVERRIDES="mscoree,mshtml=", DISPLAY=self.display)
 
     def start(self, exe, cwd, log_path):
-        log = open(log_path, "wb")
-        return subprocess.Popen(["/usr/lib/wine/wine64", exe], cwd=cwd, env=self.env,
-                                stdin=subprocess.DEVNULL, stdout=log, stderr=subprocess.STDOUT)
+        with open(log_path, "wb") as log:
+            return subprocess.Popen(["/usr/lib/wine/wine64", exe], cwd=cwd, env=self.env,
+                                    stdin=subprocess.DEVNULL, stdout=log, stderr=subprocess.STDOUT)
 
     def probe_run(self, *args, timeout=60):
-        return subprocess.run(["/usr/lib/wine/wine64", self.probe, *args], env=self.env,
-                              stdin=subprocess.DEVNULL, capture_output=True, text=True,
-                              timeout=timeout)
+        """Runs the probe; its output goes through files, not pipes: Wine's
+        helper processes that it may start inherit its standard streams and
+        outlive it, and a pipe they hold open would never end."""
+        with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
+            run = subprocess.run(["/usr/lib/wine/wine64", self.probe, *args], env=self.env,
+                                 stdin=subprocess.DEVNULL, stdout=out, stderr=err, timeout=timeout)
+            out.seek(0)
+            err.seek(0)
+            return subprocess.CompletedProcess(run.args, run.returncode,
+                                               out.read().decode("utf-8", "replace"),
+                                               err.read().decode("utf-8", "replace"))
 
     def xdotool(self, *args):
         subprocess.run(["xdotool", *args], env=self.env, check=True)
