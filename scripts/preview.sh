@@ -39,7 +39,7 @@ launcher=""
 probe=""
 settle=0.6
 
-usage() { sed -n '2,/^set -euo/p' "$0" | sed -e '$d' -e 's/^# \{0,1\}//' >&2; exit 2; }
+usage() { sed -n '2,/^set -euo/p' "$0" | sed -e '$d' -e 's/^# \{0,1\}//' >&2; exit "${1:-2}"; }
 
 while [ $# -gt 0 ]; do
   case $1 in
@@ -47,7 +47,7 @@ while [ $# -gt 0 ]; do
     --launcher) launcher=$2; shift 2 ;;
     --probe) probe=$2; shift 2 ;;
     --settle) settle=$2; shift 2 ;;
-    -h|--help) usage ;;
+    -h|--help) usage 0 ;;
     --*) echo "preview: unknown option $1" >&2; usage ;;
     *) break ;;
   esac
