@@ -34,6 +34,10 @@ WHITE = (255, 255, 255)
 CLIENT_SIZE = (510, 380)
 BUTTON_SIZE = (101, 46)
 CANCEL_SIZE = (78, 26)
+# The Cancel hover picture fills its control at the template size (57 by 16
+# dialog units), which a PositionSel leaves unchanged: 4 pixels wider on each
+# side than the Cancel box, over which it is centred.
+CANCEL_SEL_SIZE = (86, 26)
 
 
 class Canvas:
@@ -197,7 +201,7 @@ def button_three(selected):
 
 
 def cancel(selected):
-    c = Canvas(*CANCEL_SIZE, GOLD if selected else NAVY)
+    c = Canvas(*(CANCEL_SEL_SIZE if selected else CANCEL_SIZE), GOLD if selected else NAVY)
     c.frame(0, 0, c.width, c.height, GOLD_LIGHT if selected else STEEL, thickness=2)
     c.centred_lines(["QUIT"], NAVY_DARK if selected else CREAM, scale=2)
     return c
