@@ -400,7 +400,20 @@ class Screen:
         """Moves the pointer to the bottom right corner, away from any control."""
         self.move(SCREEN_SIZE[0] - 1, SCREEN_SIZE[1] - 1)
 
-    def screenshot(self):
+    def screenshot(self, settle=True, timeout=5.0):
+        """The whole screen. settle: wait until two shots in a row agree, so
+        that windows just shown have been painted."""
+        shot = self._shoot()
+        deadline = time.monotonic() + timeout
+        while settle and time.monotonic() < deadline:
+            time.sleep(0.1)
+            again = self._shoot()
+            if again.data == shot.data:
+                break
+            shot = again
+        return shot
+
+    def _shoot(self):
         with tempfile.NamedTemporaryFile(suffix=".ppm") as f:
             self._run(["import", "-window", "root", "-depth", "8", "ppm:" + f.name], timeout=30)
             with open(f.name, "rb") as g:
@@ -531,11 +544,14 @@ class Media:
                 return records
             time.sleep(0.1)
 
-    def start(self, tail=None, cmdline=None, cwd=None, exe=None):
+    def start(self, tail=None, cmdline=None, cwd=None, exe=None, park=True):
         """Starts the launcher in the background. tail: the command tail
         (after the quoted program path and a blank); cmdline: the whole raw
         command line instead. cwd: the current directory it starts in
-        (default: the work folder, not the media folder)."""
+        (default: the work folder, not the media folder). park: first move
+        the pointer to the corner of the screen, away from the menu."""
+        if park:
+            screen.park_pointer()
         exe_win = self.winpath(exe or self.exe_name)
         if cmdline is None:
             cmdline = '"%s"' % exe_win
@@ -671,11 +687,8 @@ class Launch:
 
 
 class E2ETestCase(unittest.TestCase):
-    """Base class: media folders made with self.media() are cleaned up, and
-    the pointer is parked away from the menu before each test."""
-
-    def setUp(self):
-        screen.park_pointer()
+    """Base class: media folders made with self.media() are cleaned up after
+    the test, whatever it left running."""
 
     def media(self, base="SETUP", ini=VALID_INI, **kwargs):
         m = Media(base, **kwargs)

@@ -1,8 +1,9 @@
 """Start-up: which configuration file is used, when it is refused, and the
 exit codes of the launcher's ways of ending."""
 
+import os
+
 import harness
-from harness import screen
 
 
 def refusal_text(ini_path):
@@ -12,10 +13,11 @@ def refusal_text(ini_path):
 class RefusalTests(harness.E2ETestCase):
     """Files without the version mark are refused: one box, exit code 1."""
 
-    # (name, INI text or None for no file)
+    # (name, what follows the Main section in the file, or None for no file).
+    # Main/Debug is On, so a log would show that the run went too far.
     REFUSED = [
         ("no file", None),
-        ("no Version section", "[Main]\r\nRelease=1\r\nTitle=x\r\n"),
+        ("no Version section", "[Other]\r\nRelease=1\r\n"),
         ("Release key missing", "[Version]\r\nBuild=1\r\n"),
         ("Release without =", "[Version]\r\nRelease\r\n"),
         ("empty Release", "[Version]\r\nRelease=\r\n"),
@@ -31,7 +33,7 @@ class RefusalTests(harness.E2ETestCase):
             with self.subTest(name):
                 media = self.media("SETUP", ini=None)
                 if text is not None:
-                    media.write_ini(text=text + "[Main]\r\nDebug=On\r\n")
+                    media.write_ini(text="[Main]\r\nDebug=On\r\n" + text)
                 launch = media.start()
                 box = launch.msgbox(press="ok")
                 self.assertIsNotNone(box, "no refusal box")
@@ -103,7 +105,6 @@ class AcceptedFileTests(harness.E2ETestCase):
                 media = self.media("SETUP", ini=None)
                 # Only the file that should be used has the title in it.
                 media.write_ini({"Version": {"Release": "1"}})
-                import os
                 os.makedirs(media.path("cfg"), exist_ok=True)
                 media.write_ini({"Version": {"Release": "yes"}, "Main": {"Title": "picked " + used}}, name=used)
                 launch = media.start(tail=tail)
