@@ -86,7 +86,7 @@ class LaunchTests(harness.E2ETestCase):
 
     def test_exit_off_keeps_the_menu_for_another_start(self):
         # Main/Exit values that leave the menu open after a start.
-        for exit_value in (None, "Yes", "1"):
+        for exit_value in (None, "Yes"):
             with self.subTest(exit=exit_value):
                 media = self.media("SETUP", ini=launch_ini({2: {"Command": "inst.exe"}}, exit_value))
                 media.add_child("inst.exe")
@@ -101,6 +101,21 @@ class LaunchTests(harness.E2ETestCase):
                 self.assertMenuStays(launch)
                 launch.command(IDCANCEL)
                 self.assertEqual(launch.wait_exit(), 0)
+
+    def test_double_click_starts_twice(self):
+        # The click and the double-click notification both carry the button's id.
+        media = self.media("SETUP", ini=launch_ini({1: {"Command": "inst.exe"}}))
+        media.add_child("inst.exe")
+        launch, _, menu = self.start_menu(media)
+        control = menu.child(ID_BUTTON_NORMAL[1])
+        harness.screen.move(*control.centre())
+        harness.screen.xdotool("click", "--repeat", "2", "--delay", "80", "1")
+        records = media.wait_records("inst.exe", 2)
+        self.assertEqual(len(records), 2)
+        self.assertNotEqual(records[0]["pid"], records[1]["pid"])
+        self.assertMenuStays(launch)
+        launch.command(IDCANCEL)
+        self.assertEqual(launch.wait_exit(), 0)
 
     def test_exit_on_ends_the_run_after_a_start(self):
         # (Main/Exit value, Label of the button or None)

@@ -112,8 +112,35 @@ class AcceptedFileTests(harness.E2ETestCase):
                 self.assertEqual(menu["text"], "picked " + used)
                 self.assertEqual(self.end_with_escape(launch), 0)
 
+    def test_command_line_forms(self):
+        # (raw command line, {P} standing for the program's full path; file that must be used)
+        cases = [
+            ('{P}', "SETUP.INI"),
+            ('{P} menu', "menu.INI"),
+            ('"{P}"menu', "menu.INI"),
+            ('"{P}"\tmenu  ', "menu.INI"),
+            ('{P}\t \tmenu.cfg', "menu.cfg"),
+        ]
+        for cmdline, used in cases:
+            with self.subTest(cmdline=cmdline):
+                media = self.media("SETUP", ini={"Version": {"Release": "1"}, "Main": {"Title": "default"}})
+                media.write_ini({"Version": {"Release": "1"}, "Main": {"Title": "picked " + used}}, name=used)
+                launch = media.start(cmdline=cmdline.replace("{P}", media.winpath(media.exe_name)))
+                backdrop, menu = launch.wait_menu()
+                self.assertEqual(menu["text"], "picked " + used)
+                self.assertEqual(self.end_with_escape(launch), 0)
+
+    def test_folder_with_blanks(self):
+        # The quoted program path holds blanks; the folder is still found whole.
+        media = self.media("My Setup", ini={"Version": {"Release": "1"},
+                                            "Main": {"Title": "blanks", "Debug": "On"}}, dirname="media folder")
+        launch, _, menu = self.start_menu(media)
+        self.assertEqual(menu["text"], "blanks")
+        self.assertEqual(self.end_with_escape(launch), 0)
+        self.assertEqual(media.read("My Setup.log"), b"Debugging Started!\r\nDebugging Closed!\r\n")
+
     def test_release_values_accepted(self):
-        for value in ["1", "0", "*NOT*x", "no", '"*NOT*"x']:
+        for value in ["0", "*NOT*x", "\"*NOT*\"x"]:
             with self.subTest(value=value):
                 media = self.media("SETUP", ini={"Version": {"Release": value}})
                 launch = media.start()
