@@ -2,6 +2,7 @@
 
 # Code without windows.h: built everywhere, unit-tested and fuzzed natively.
 set(SETUPMENU_PORTABLE_SOURCES
+  config/bitmap_check.cpp
   config/text_rules.cpp
   diag/log_line.cpp
   startup/command_tail.cpp

@@ -3,6 +3,7 @@
 
 #include <cstring>
 
+#include "config/bitmap_check.h"
 #include "config/heap_text.h"
 #include "config/text_rules.h"
 #include "startup/setup_state.h"
@@ -36,9 +37,35 @@ char* CopyProgramRelativePath(const char* value) {
     return path;
 }
 
+namespace {
+
+// Reads the headers of the file at `path` and checks them against its size
+// before the loader sees it: the loader trusts them (see bitmap_check.h). A
+// folder, a missing file or one that cannot be read fails here too.
+bool IsSoundBitmapAt(const char* path) {
+    HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                              nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    LARGE_INTEGER size = {};
+    uint8_t head[kBitmapHeadBytes];
+    DWORD wanted = 0, read = 0;
+    bool sound = false;
+    if (GetFileSizeEx(file, &size) && size.QuadPart >= 0) {
+        wanted = size.QuadPart < static_cast<LONGLONG>(sizeof head) ? static_cast<DWORD>(size.QuadPart)
+                                                                     : static_cast<DWORD>(sizeof head);
+        sound = ReadFile(file, head, wanted, &read, nullptr) && read == wanted &&
+                IsSoundBitmapFile(head, read, static_cast<uint64_t>(size.QuadPart));
+    }
+    CloseHandle(file);
+    return sound;
+}
+
+}  // namespace
+
 HBITMAP LoadBitmapSetting(const char* value) {
     char path[kPathChars];
     if (!ComposePath(path, sizeof path, g_state.szProgramDir, value)) return nullptr;
+    if (!IsSoundBitmapAt(path)) return nullptr;
     return static_cast<HBITMAP>(LoadImageA(g_state.hInstance, path, IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE));
 }
 

@@ -19,7 +19,8 @@ char* CopyText(const char* text, size_t length);
 char* CopyProgramRelativePath(const char* value);
 
 // The bitmap file at the program-relative path `value`, at its own size, or
-// null when it is missing, unreadable or the path exceeds the path limit.
+// null when it is missing, unreadable, does not hold the picture its headers
+// describe (see bitmap_check.h) or the path exceeds the path limit.
 HBITMAP LoadBitmapSetting(const char* value);
 
 }  // namespace setupmenu
