@@ -308,6 +308,14 @@ class Window(dict):
         return self["class"] == "#32770" and any(c["id"] == 0xFFFF for c in self["children"])
 
 
+def crash_dialogs():
+    """Visible windows of Wine's crash handler (winedbg's "Program Error"
+    box) anywhere in the prefix: [(exe, caption)]."""
+    return [(w.get("exe", ""), w["text"]) for w in probe.dump()
+            if w.visible and (w.get("exe", "").lower() == "winedbg.exe"
+                              or (w["class"] == "#32770" and "Program Error" in w["text"]))]
+
+
 def find_menu(windows):
     """The menu dialog among a process's top-level windows (it has the Cancel control)."""
     for w in windows or []:
@@ -544,12 +552,14 @@ class Media:
                 return records
             time.sleep(0.1)
 
-    def start(self, tail=None, cmdline=None, cwd=None, exe=None, park=True):
+    def start(self, tail=None, cmdline=None, cwd=None, exe=None, park=True, env=None):
         """Starts the launcher in the background. tail: the command tail
         (after the quoted program path and a blank); cmdline: the whole raw
         command line instead. cwd: the current directory it starts in
         (default: the work folder, not the media folder). park: first move
-        the pointer to the corner of the screen, away from the menu."""
+        the pointer to the corner of the screen, away from the menu. env:
+        extra environment variables for its Wine process (WINEPATH=dirs puts
+        Windows folders in front of its search path)."""
         if park:
             screen.park_pointer()
         exe_win = self.winpath(exe or self.exe_name)
@@ -557,7 +567,7 @@ class Media:
             cmdline = '"%s"' % exe_win
             if tail is not None:
                 cmdline += " " + tail
-        launch = Launch(self, exe_win, cmdline, cwd or winpath(environment().work))
+        launch = Launch(self, exe_win, cmdline, cwd or winpath(environment().work), env)
         self.launches.append(launch)
         return launch
 
@@ -582,7 +592,7 @@ class Launch:
     """One launcher process, started through the probe's run command so
     that its command line arrives byte for byte."""
 
-    def __init__(self, media, exe_win, cmdline, cwd):
+    def __init__(self, media, exe_win, cmdline, cwd, extra_env=None):
         env = environment()
         self.media = media
         self.cmdline = cmdline
@@ -593,7 +603,8 @@ class Launch:
         argv = [env.wrapper, env.probe, "run", "--pidfile", winpath(self.pidfile), "--cwd", cwd, exe_win,
                 cmdline.encode("latin-1").hex()]
         self.process = subprocess.Popen(argv, stdin=subprocess.DEVNULL, stdout=self.out, stderr=self.out,
-                                        start_new_session=True)
+                                        start_new_session=True,
+                                        env=dict(os.environ, **extra_env) if extra_env else None)
         self._pid = None
         self.exit_code = None
 
