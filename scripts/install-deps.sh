@@ -9,7 +9,7 @@ packages=(
   googletest
   mingw-w64 g++-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64
   wine wine64 fonts-wine
-  xvfb xdotool x11-utils imagemagick
+  xvfb xdotool x11-utils imagemagick libx11-6 libxfixes3
   python3 zip unzip file
 )
 
