@@ -15,7 +15,7 @@ endif()
 target_compile_options(setupmenu_win_test_support PRIVATE ${SETUPMENU_WIN_TEST_OPTIONS})
 
 # win.<group>: tests/win/<group>_test.cpp
-foreach(group profile locate loaders teardown debug_log)
+foreach(group profile locate loaders teardown debug_log hover)
   set(target win_${group}_test)
   add_executable(${target} ${PROJECT_SOURCE_DIR}/tests/win/${group}_test.cpp)
   target_compile_options(${target} PRIVATE ${SETUPMENU_WIN_TEST_OPTIONS})
