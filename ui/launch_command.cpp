@@ -3,6 +3,8 @@
 // Declarations only: SHELL32 is loaded at run time, never imported.
 #include <shellapi.h>
 
+#include <cstring>
+
 #include "startup/setup_state.h"
 #include "ui/launch_policy.h"
 #include "ui/menu_dialog.h"
@@ -77,6 +79,14 @@ int LaunchButtonCommand(HWND dialog, int n) {
     startup.dwFlags = STARTF_USESHOWWINDOW;
     startup.wShowWindow = SW_SHOWNORMAL;
     PROCESS_INFORMATION process = {};
+    // A command is kept whole however long it is, but a path beyond the
+    // launcher's path limit is never handed to the system: Wine's process
+    // start faults on application names of about a thousand characters. It
+    // fails like any other start that cannot be made.
+    if (std::strlen(button.pszCommand) >= sizeof g_state.szProgramDir) {
+        MessageBoxA(dialog, "Unable to execute installation command!", "Setup Error!", MB_ICONERROR);
+        return -1;
+    }
     // The application name is the whole path: no search path, no default
     // extension, no arguments split off. CreateProcessA may write to the
     // command line, so it gets an empty one of its own.
