@@ -330,10 +330,9 @@ def read_trace(path_windows):
 # The stages of a start-up, from the marks of the timing builds: (label,
 # first mark, last mark); "start" and "visible" are the helper's own times.
 SEGMENTS = [
-    ("process start to the C runtime's start", "start", "crt_init"),
+    ("process start to the program's first code", "start", "crt_init"),
     ("display driver start-up (moved ahead of WinMain in the timing builds)", "crt_init", "display_ready"),
-    ("then to WinMain", "display_ready", "winmain"),
-    ("WinMain to the backdrop: loading, of which", "winmain", "backdrop_call"),
+    ("then to the backdrop dialog (WinMain, loading), of which", "display_ready", "backdrop_call"),
     ("backdrop dialog created", "backdrop_call", "backdrop_init"),
     ("backdrop set-up (splash picture into its control)", "backdrop_init", "backdrop_show"),
     ("backdrop shown maximised", "backdrop_show", "backdrop_shown"),
@@ -611,7 +610,7 @@ def render(size, startup, cost, hover, meta):
     ce, cf, cm = cost["example"], cost["floor"], cost["minimal"]
     add(f"| Peak working set, example media (minimal configuration) | {ce['peak_ws'] / KIB / KIB:.1f} MiB "
         f"({cm['peak_ws'] / KIB / KIB:.1f} MiB) | {cf['peak_ws'] / KIB / KIB:.1f} MiB "
-        f"| +{(ce['peak_ws'] - cf['peak_ws']) / KIB:,.0f} KiB (+{(cm['peak_ws'] - cf['peak_ws']) / KIB:,.0f} KiB) | — |")
+        f"| {(ce['peak_ws'] - cf['peak_ws']) / KIB:+,.0f} KiB ({(cm['peak_ws'] - cf['peak_ws']) / KIB:+,.0f} KiB) | — |")
     add(f"| USER objects, example media: windows (GetGuiResources is a stub in Wine 8; the launcher's two "
         f"cursors are not counted) | {ce['windows']:.0f} | {cf['windows']:.0f} "
         f"| {ce['windows'] - cf['windows']:+.0f} | — |")
@@ -637,7 +636,7 @@ def render(size, startup, cost, hover, meta):
         if "stages" not in t or label not in t["stages"]:
             return "—"
         calls = t.get("counts", {}).get(label)
-        return f"{t['stages'][label]:.2f}" + (f" ({calls} calls)" if calls else "")
+        return f"{t['stages'][label]:.2f}" + (f" ({calls} call{'s' if calls > 1 else ''})" if calls else "")
 
     def own_cell(t, label):
         if "stages" not in t or "stages" not in tf or label not in t["stages"] or label not in tf["stages"]:
