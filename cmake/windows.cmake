@@ -30,9 +30,16 @@ target_include_directories(setupmenu_heap PUBLIC ${PROJECT_SOURCE_DIR})
 target_compile_options(setupmenu_heap PRIVATE ${SETUPMENU_PRODUCT_COMPILE_OPTIONS})
 
 set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -I${PROJECT_SOURCE_DIR} -I${PROJECT_BINARY_DIR}")
-add_executable(SetupMenu WIN32 startup/win_main.cpp resources/setupmenu.rc)
+add_executable(SetupMenu WIN32 startup/entry.cpp startup/win_main.cpp resources/setupmenu.rc)
 target_compile_options(SetupMenu PRIVATE ${SETUPMENU_PRODUCT_COMPILE_OPTIONS})
-target_link_options(SetupMenu PRIVATE ${SETUPMENU_PRODUCT_LINK_OPTIONS})
+# Without the C runtime's start-up code: see startup/entry.cpp. The 32-bit
+# symbol carries the leading underscore of its C name.
+if(SETUPMENU_BITS EQUAL 32)
+  set(SETUPMENU_ENTRY_SYMBOL _SetupMenuEntry)
+else()
+  set(SETUPMENU_ENTRY_SYMBOL SetupMenuEntry)
+endif()
+target_link_options(SetupMenu PRIVATE ${SETUPMENU_PRODUCT_LINK_OPTIONS} -nostartfiles -Wl,-e,${SETUPMENU_ENTRY_SYMBOL})
 target_link_libraries(SetupMenu PRIVATE setupmenu_core setupmenu_heap)
 set_target_properties(SetupMenu PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${PROJECT_BINARY_DIR}/bin)
 
