@@ -54,6 +54,11 @@ foreach(companion checker/checker.cmake example/example.cmake)
   endif()
 endforeach()
 
+option(SETUPMENU_E2E_HELPERS "Build the end-to-end tests' stand-in programs (32-bit tree)" OFF)
+if(SETUPMENU_E2E_HELPERS AND NOT (SETUPMENU_BITS EQUAL 64 AND SETUPMENU_TESTS))
+  include(${PROJECT_SOURCE_DIR}/tests/e2e/helpers.cmake)
+endif()
+
 if(SETUPMENU_BITS EQUAL 64 AND SETUPMENU_TESTS)
   enable_testing()
   include(${PROJECT_SOURCE_DIR}/tests/tests.cmake)

@@ -1,6 +1,6 @@
 # Windows-side tests (64-bit build, run under wine64 through the emulator),
-# and, in the superbuild, the native and 32-bit trees whose tests join this
-# tree's CTest run.
+# end-to-end tests of both builds, and, in the superbuild, the native and
+# 32-bit trees whose tests join this tree's CTest run.
 include(${PROJECT_SOURCE_DIR}/tests/wine/wine.cmake)
 
 set(SETUPMENU_EXE64 $<TARGET_FILE:SetupMenu>)
@@ -16,12 +16,13 @@ if(SETUPMENU_SUPERBUILD)
     CMAKE_ARGS -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo
     INSTALL_COMMAND ""
     BUILD_ALWAYS ON)
-  # The product as shipped: 32-bit, no tests of its own.
+  # The product as shipped: 32-bit, with the 32-bit stand-ins its end-to-end
+  # tests put beside it, and no tests of its own.
   ExternalProject_Add(win32_tree
     SOURCE_DIR ${PROJECT_SOURCE_DIR}
     BINARY_DIR ${SETUPMENU_WIN32_DIR}
     CMAKE_ARGS -DCMAKE_TOOLCHAIN_FILE=${PROJECT_SOURCE_DIR}/cmake/toolchain-mingw-i686.cmake
-               -DCMAKE_BUILD_TYPE=MinSizeRel -DSETUPMENU_TESTS=OFF
+               -DCMAKE_BUILD_TYPE=MinSizeRel -DSETUPMENU_TESTS=OFF -DSETUPMENU_E2E_HELPERS=ON
     INSTALL_COMMAND ""
     BUILD_ALWAYS ON)
   set(SETUPMENU_EXE32 ${SETUPMENU_WIN32_DIR}/bin/SetupMenu.exe)

@@ -1,45 +1,80 @@
-# End-to-end tests: the real launcher under wine64 on the test run's Xvfb
+# End-to-end tests: the real launcher under Wine on the test run's Xvfb
 # display, observed and driven from outside by a small Win32 probe, xdotool
-# and screenshots. Each tests/e2e/test_*.py is one CTest test.
+# and screenshots. Each tests/e2e/test_*.py is one unittest module, run once
+# per build of the launcher:
+#   e2e.exe32.<name>  the shipped 32-bit launcher, in the WoW64 environment;
+#   e2e.exe64.<name>  the 64-bit build of the same sources, under wine64.
 find_package(Python3 REQUIRED COMPONENTS Interpreter)
 
-set(SETUPMENU_E2E_DIR ${PROJECT_BINARY_DIR}/e2e)
+include(${PROJECT_SOURCE_DIR}/tests/e2e/helpers.cmake)
 
-# The probe reads and drives other programs' windows from inside the prefix.
+# The probe reads and drives other programs' windows from inside the prefix;
+# the 64-bit probe serves both environments.
 add_executable(probe ${PROJECT_SOURCE_DIR}/tests/e2e/probe.cpp)
-# The child stands in for an installer and records how it was started.
-add_executable(e2e_child ${PROJECT_SOURCE_DIR}/tests/e2e/child.cpp)
-foreach(tool probe e2e_child)
-  target_compile_options(${tool} PRIVATE -Wall -Wextra)
-  target_link_options(${tool} PRIVATE -static -static-libgcc -static-libstdc++)
-  set_target_properties(${tool} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${SETUPMENU_E2E_DIR})
-endforeach()
-set_target_properties(e2e_child PROPERTIES OUTPUT_NAME child)
+target_compile_options(probe PRIVATE -Wall -Wextra)
+target_link_options(probe PRIVATE -static -static-libgcc -static-libstdc++)
+set_target_properties(probe PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${SETUPMENU_E2E_DIR})
 
-# setupmenu_e2e_test(<file> [TIMEOUT seconds]): registers tests/e2e/<file>
-# (a unittest module) as the CTest test e2e.<name>, <name> being the file
-# name without "test_" and ".py". The harness finds the launcher, the probe,
-# the child program and the Wine environment through the environment.
+# The builds under test: bits, launcher, helper folder, Wine environment.
+set(SETUPMENU_E2E_BUILDS 64)
+set(SETUPMENU_E2E_64_LAUNCHER ${SETUPMENU_EXE64})
+set(SETUPMENU_E2E_64_HELPERS ${SETUPMENU_E2E_DIR})
+set(SETUPMENU_E2E_64_ENV wine)
+if(SETUPMENU_EXE32)
+  list(PREPEND SETUPMENU_E2E_BUILDS 32)
+  set(SETUPMENU_E2E_32_LAUNCHER ${SETUPMENU_EXE32})
+  set(SETUPMENU_E2E_32_HELPERS ${SETUPMENU_WIN32_DIR}/e2e)
+  set(SETUPMENU_E2E_32_ENV wow64)
+endif()
+
+# setupmenu_e2e_test(<file> [TIMEOUT seconds] [BUILDS 32 64]): registers
+# tests/e2e/<file> as e2e.exe<bits>.<name> for each build, <name> being the
+# file name without "test_" and ".py". The harness finds the launcher, the
+# probe, the helpers and the Wine environment through the environment; a run
+# whose environment this machine cannot provide reports itself skipped (77).
 function(setupmenu_e2e_test file)
-  cmake_parse_arguments(E2E "" "TIMEOUT" "" ${ARGN})
+  cmake_parse_arguments(E2E "" "TIMEOUT" "BUILDS" ${ARGN})
   if(NOT E2E_TIMEOUT)
     set(E2E_TIMEOUT 300)
   endif()
+  if(NOT E2E_BUILDS)
+    set(E2E_BUILDS ${SETUPMENU_E2E_BUILDS})
+  endif()
   string(REGEX REPLACE "^test_(.*)\\.py$" "\\1" name ${file})
-  add_test(NAME e2e.${name}
-    COMMAND ${Python3_EXECUTABLE} ${PROJECT_SOURCE_DIR}/tests/e2e/${file} -v
-    WORKING_DIRECTORY ${SETUPMENU_E2E_DIR})
-  set_tests_properties(e2e.${name} PROPERTIES
-    TIMEOUT ${E2E_TIMEOUT}
-    ENVIRONMENT "SETUPMENU_E2E_LAUNCHER=${SETUPMENU_EXE64};SETUPMENU_E2E_PROBE=$<TARGET_FILE:probe>;SETUPMENU_E2E_CHILD=$<TARGET_FILE:e2e_child>;SETUPMENU_WINE_RUN=${SETUPMENU_WINE_RUN};SETUPMENU_WINE_STATE=${SETUPMENU_WINE_STATE};SETUPMENU_E2E_WORK=${SETUPMENU_E2E_DIR}/work")
-  setupmenu_wine_test(e2e.${name})
+  foreach(bits ${E2E_BUILDS})
+    if(NOT bits IN_LIST SETUPMENU_E2E_BUILDS)
+      continue()
+    endif()
+    set(test e2e.exe${bits}.${name})
+    set(env ${SETUPMENU_E2E_${bits}_ENV})
+    string(TOUPPER ${env} env_upper)
+    add_test(NAME ${test}
+      COMMAND ${Python3_EXECUTABLE} ${PROJECT_SOURCE_DIR}/tests/e2e/${file} -v
+      WORKING_DIRECTORY ${SETUPMENU_E2E_DIR})
+    set_tests_properties(${test} PROPERTIES
+      TIMEOUT ${E2E_TIMEOUT}
+      SKIP_RETURN_CODE 77
+      ENVIRONMENT "SETUPMENU_E2E_BITS=${bits};SETUPMENU_E2E_LAUNCHER=${SETUPMENU_E2E_${bits}_LAUNCHER};SETUPMENU_E2E_PROBE=$<TARGET_FILE:probe>;SETUPMENU_E2E_CHILD=${SETUPMENU_E2E_${bits}_HELPERS}/child.exe;SETUPMENU_WINE_RUN=${SETUPMENU_${env_upper}_RUN};SETUPMENU_WINE_STATE=${SETUPMENU_${env_upper}_STATE};SETUPMENU_E2E_WORK=${SETUPMENU_E2E_DIR}/work${bits};PYTHONDONTWRITEBYTECODE=1")
+    setupmenu_wine_test(${test} ENVIRONMENT ${env})
+  endforeach()
 endfunction()
+
+# A hang shows as a launcher that does not show its menu in the usual time,
+# so tests that start it only a few times get a limit well below the default:
+# layout and hover (about 10 to 15 s), hostile media and the processes it
+# starts (both also fail at once on a Wine crash dialog).
+set(SETUPMENU_E2E_TIMEOUTS layout=120 hover=120 hostile_media=240 no_surprise_processes=240)
 
 file(GLOB SETUPMENU_E2E_TESTS RELATIVE ${PROJECT_SOURCE_DIR}/tests/e2e CONFIGURE_DEPENDS
   ${PROJECT_SOURCE_DIR}/tests/e2e/test_*.py)
 list(SORT SETUPMENU_E2E_TESTS)
 foreach(file ${SETUPMENU_E2E_TESTS})
-  setupmenu_e2e_test(${file})
+  string(REGEX REPLACE "^test_(.*)\\.py$" "\\1" name ${file})
+  set(timeout)
+  foreach(entry ${SETUPMENU_E2E_TIMEOUTS})
+    if(entry MATCHES "^${name}=([0-9]+)$")
+      set(timeout TIMEOUT ${CMAKE_MATCH_1})
+    endif()
+  endforeach()
+  setupmenu_e2e_test(${file} ${timeout})
 endforeach()
-include(${PROJECT_SOURCE_DIR}/tests/e2e/layout_hover_tests.cmake)
-include(${PROJECT_SOURCE_DIR}/tests/e2e/hostile_tests.cmake)

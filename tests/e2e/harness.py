@@ -1,5 +1,7 @@
-"""End-to-end harness: runs the real launcher under wine64 on the test run's
-Xvfb display and looks at it from outside.
+"""End-to-end harness: runs the real launcher under Wine on the test run's
+Xvfb display and looks at it from outside: the shipped 32-bit launcher in
+the WoW64 environment (Debian 13's Wine 10), or the 64-bit build of the same
+sources under Debian 12's wine64 (tests/wine/).
 
 Pieces:
   Media      a temporary media folder: the launcher copied in under a chosen
@@ -11,10 +13,11 @@ Pieces:
   E2ETestCase  unittest base class that cleans up whatever a test started.
 
 Everything is found through the environment that CTest sets (see
-e2e_tests.cmake): SETUPMENU_E2E_LAUNCHER, SETUPMENU_E2E_PROBE,
-SETUPMENU_E2E_CHILD, SETUPMENU_WINE_RUN (the wine64 wrapper),
-SETUPMENU_WINE_STATE (prefix, display) and SETUPMENU_E2E_WORK (where media
-folders go). Set SETUPMENU_E2E_KEEP=1 to keep the media folders.
+e2e_tests.cmake): SETUPMENU_E2E_BITS (32 or 64) and SETUPMENU_E2E_LAUNCHER,
+the build under test; SETUPMENU_E2E_PROBE, SETUPMENU_E2E_CHILD,
+SETUPMENU_WINE_RUN (the environment's wrapper), SETUPMENU_WINE_STATE
+(prefix, display) and SETUPMENU_E2E_WORK (where media folders go). Set
+SETUPMENU_E2E_KEEP=1 to keep the media folders.
 
 No process that this module starts writes to a pipe that Python waits on:
 Wine's helper processes outlive the programs they serve, so every output
@@ -28,6 +31,7 @@ import shutil
 import signal
 import struct
 import subprocess
+import sys
 import tempfile
 import time
 import unittest
@@ -64,6 +68,7 @@ class Environment:
         if missing:
             raise RuntimeError("missing environment: " + ", ".join(missing) + " (run the tests through ctest)")
         self.launcher = env["SETUPMENU_E2E_LAUNCHER"]
+        self.bits = int(env.get("SETUPMENU_E2E_BITS", "64"))
         self.probe = env["SETUPMENU_E2E_PROBE"]
         self.child = env.get("SETUPMENU_E2E_CHILD", "")
         self.wrapper = env["SETUPMENU_WINE_RUN"]
@@ -249,6 +254,14 @@ class Probe:
         if code != 0:
             raise AssertionError("probe hittest failed (%s)" % code)
         return int(out.strip())
+
+    def metrics(self):
+        """The running system's layout figures: base_units (of the dialogs'
+        font), dlgframe, caption, screen."""
+        code, out = self.call("metrics")
+        if code != 0:
+            raise AssertionError("probe metrics failed (%s)" % code)
+        return json.loads(out)
 
     def procs(self, **flt):
         code, out = self.call("procs", _filter_args(**flt))
@@ -666,6 +679,13 @@ class Launch:
             raise AssertionError("control %d is not visible" % control_id)
         screen.click(*control.centre())
 
+    def activate_menu(self):
+        """Clicks the menu dialog's caption bar, as a user would to type into
+        it again: a program it started may have taken the keyboard."""
+        menu = self.menu()
+        left, top, right, _ = menu.rect
+        screen.click((left + right) // 2, (top + menu["client_screen"][1]) // 2)
+
     def wait_exit(self, timeout=WAIT_TIMEOUT):
         """Waits for the end; returns the exit code. A launcher that does not
         end in time is killed and the test fails."""
@@ -724,5 +744,15 @@ class E2ETestCase(unittest.TestCase):
         return launch.wait_exit()
 
 
+SKIPPED = 77  # CTest's SKIP_RETURN_CODE for these tests
+
+
 def main():
+    state = os.environ.get("SETUPMENU_WINE_STATE", "")
+    reason = os.path.join(state, "unavailable")
+    if state and os.path.exists(reason):
+        with open(reason) as f:
+            print("SKIPPED: the %s-bit launcher cannot run here: %s"
+                  % (os.environ.get("SETUPMENU_E2E_BITS", "?"), f.read().strip()))
+        sys.exit(SKIPPED)
     unittest.main(verbosity=2)

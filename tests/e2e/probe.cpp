@@ -20,10 +20,16 @@
 //   probe command [FILTER] ID        posts WM_COMMAND (BN_CLICKED, ID)
 //   probe syscommand [FILTER] close  posts WM_SYSCOMMAND SC_CLOSE
 //   probe hittest --hwnd HEX X Y     sends WM_NCHITTEST for a screen point
-//   probe procs [--exe NAME] [--pid N]   lists matching processes
+//   probe metrics                    dialog base units of 8 point MS Sans
+//                                    Serif, dialog frame, caption, screen
+//   probe procs [--exe NAME] [--pid N]   lists matching processes (id, parent,
+//                                        file name, 32 or 64 bits)
 //   probe kill [--exe NAME] [--pid N]    terminates matching processes
 //   probe serve DIR                  answers commands passed through files
 //                                    in DIR (see Serve below)
+//   probe keep                       holds a hidden top-level window titled
+//                                    SetupMenuTestKeeper until it is closed,
+//                                    which keeps Wine's desktop process up
 //
 // FILTER: --pid N, --exe NAME (file name of the process, any case),
 // --title TEXT (exact caption), --class NAME, --hwnd HEX, --child ID (has a
@@ -318,10 +324,21 @@ int Run(const Options& options) {
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process = {};
-    if (!CreateProcessA(options.positional[0].c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                        options.cwd.empty() ? nullptr : options.cwd.c_str(), &startup, &process)) {
-        fprintf(stderr, "probe: CreateProcess failed: %lu\n", GetLastError());
-        return 125;
+    // Wine itself now and then fails a start with ERROR_INTERNAL_ERROR while
+    // other processes come and go; that is retried. Every other error is the
+    // program's own (no such file, not a program ...) and is reported.
+    for (int attempt = 1;; ++attempt) {
+        if (CreateProcessA(options.positional[0].c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                           options.cwd.empty() ? nullptr : options.cwd.c_str(), &startup, &process)) {
+            break;
+        }
+        const DWORD error = GetLastError();
+        if (error != ERROR_INTERNAL_ERROR || attempt == 5) {
+            fprintf(stderr, "probe: CreateProcess failed: %lu\n", error);
+            return 125;
+        }
+        fprintf(stderr, "probe: CreateProcess failed with %lu (attempt %d), again\n", error, attempt);
+        Sleep(200 * attempt);
     }
     if (!options.pidFile.empty()) {
         FILE* file = fopen(options.pidFile.c_str(), "w");
@@ -457,6 +474,35 @@ int SysCommand(const Options& options) {
 }
 
 // What the window says is at a screen point (HT* code), as the system asks it.
+// What the dialog manager lays out with: the base units of 8 point MS Sans
+// Serif (computed as the dialog manager does: the average width of the 52
+// letters, rounded, and the font's height), the dialog frame and the caption.
+int Metrics() {
+    HDC dc = GetDC(nullptr);
+    LOGFONTA font = {};
+    font.lfHeight = -MulDiv(8, GetDeviceCaps(dc, LOGPIXELSY), 72);
+    font.lfCharSet = DEFAULT_CHARSET;
+    strcpy(font.lfFaceName, "MS Sans Serif");
+    HFONT handle = CreateFontIndirectA(&font);
+    HGDIOBJ previous = SelectObject(dc, handle);
+    TEXTMETRICA metrics = {};
+    GetTextMetricsA(dc, &metrics);
+    static const char letters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
+    SIZE extent = {};
+    GetTextExtentPoint32A(dc, letters, 52, &extent);
+    SelectObject(dc, previous);
+    DeleteObject(handle);
+    ReleaseDC(nullptr, dc);
+    char text[256];
+    snprintf(text, sizeof text,
+             "{\"base_units\": [%ld, %ld], \"dlgframe\": [%d, %d], \"caption\": %d, \"screen\": [%d, %d]}\n",
+             (extent.cx / 26 + 1) / 2, metrics.tmHeight, GetSystemMetrics(SM_CXDLGFRAME),
+             GetSystemMetrics(SM_CYDLGFRAME), GetSystemMetrics(SM_CYCAPTION), GetSystemMetrics(SM_CXSCREEN),
+             GetSystemMetrics(SM_CYSCREEN));
+    g_out += text;
+    return 0;
+}
+
 int HitTest(const Options& options) {
     if (options.positional.size() != 2 || !options.filter.hwnd) return 2;
     LPARAM point = MAKELPARAM(atoi(options.positional[0].c_str()), atoi(options.positional[1].c_str()));
@@ -466,6 +512,17 @@ int HitTest(const Options& options) {
     return 0;
 }
 
+// 32 for a 32-bit process (under WoW64), 64 for a 64-bit one, 0 if unknown.
+int ProcessBits(DWORD pid) {
+    HANDLE handle = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
+    if (!handle) return 0;
+    BOOL wow64 = FALSE;
+    const BOOL known = IsWow64Process(handle, &wow64);
+    CloseHandle(handle);
+    if (!known) return 0;
+    return wow64 ? 32 : 64;
+}
+
 int Procs(const Options& options, bool kill) {
     std::string out = "{\"processes\": [";
     bool first = true;
@@ -473,7 +530,8 @@ int Procs(const Options& options, bool kill) {
         if (!ProcessMatches(process, options.filter)) continue;
         out += first ? "" : ", ";
         out += "{\"pid\": " + std::to_string(process.pid) + ", \"parent\": " + std::to_string(process.parent) +
-               ", \"exe\": " + JsonString(process.exe) + "}";
+               ", \"exe\": " + JsonString(process.exe) + ", \"bits\": " + std::to_string(ProcessBits(process.pid)) +
+               "}";
         first = false;
         if (kill) {
             HANDLE handle = OpenProcess(PROCESS_TERMINATE, FALSE, process.pid);
@@ -502,6 +560,7 @@ int Execute(int argc, char** argv) {
     if (command == "command") return Command(options);
     if (command == "syscommand") return SysCommand(options);
     if (command == "hittest") return HitTest(options);
+    if (command == "metrics") return Metrics();
     if (command == "procs") return Procs(options, false);
     if (command == "kill") {
         if (!options.filter.pid && options.filter.exe.empty()) return 2;  // never everything
@@ -564,10 +623,33 @@ int Serve(const std::string& dir) {
     }
 }
 
+// The keeper: a hidden window that lives as long as the test run, so that
+// Wine's desktop process does not end and start again between programs.
+LRESULT CALLBACK KeeperProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_DESTROY) PostQuitMessage(0);
+    return DefWindowProcA(hwnd, message, wParam, lParam);
+}
+
+int Keep() {
+    WNDCLASSA windowClass = {};
+    windowClass.lpfnWndProc = KeeperProc;
+    windowClass.hInstance = GetModuleHandleA(nullptr);
+    windowClass.lpszClassName = "SetupMenuTestKeeper";
+    if (!RegisterClassA(&windowClass)) return 1;
+    if (!CreateWindowExA(0, windowClass.lpszClassName, "SetupMenuTestKeeper", WS_POPUP, 0, 0, 1, 1, nullptr,
+                         nullptr, windowClass.hInstance, nullptr)) {
+        return 1;
+    }
+    MSG message;
+    while (GetMessageA(&message, nullptr, 0, 0) > 0) DispatchMessageA(&message);
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     if (argc == 3 && std::string(argv[1]) == "serve") return Serve(argv[2]);
+    if (argc == 2 && std::string(argv[1]) == "keep") return Keep();
     int result = Execute(argc, argv);
     if (result == 2 && g_out.empty()) {
         fprintf(stderr, "usage: probe serve DIR | run|dump|wait|gone|msgbox|command|syscommand|hittest|procs|kill [options]\n");

@@ -12,10 +12,11 @@ from harness import (ID_BUTTON_NORMAL as NORMAL, ID_BUTTON_SELECTED as SELECTED,
 
 SS_LEFT, SS_CENTER, SS_RIGHT, SS_BITMAP = 0x00, 0x01, 0x02, 0x0E
 
-# Dialog base units of 8 point MS Sans Serif (the prefix carries Wine's fonts).
-BASE_UNITS = (6, 13)
-# Window size beyond the client area: two dialog frames of 3 and a caption of 19.
-FRAME, CAPTION = 3, 19
+# Dialog base units of 8 point MS Sans Serif, and the window's size beyond
+# the client area (two dialog frames and a caption): read from the running
+# system in setUpClass, since each Wine version brings its own fonts and theme.
+BASE_UNITS = None
+FRAME_X, FRAME_Y, CAPTION = None, None, None
 
 # The menu dialog's template: client size, and for each control its style
 # and x, y, width, height, all in dialog units; template order is z-order.
@@ -101,121 +102,123 @@ def rgb(colour):
 # client area is all that colour), "text" (mostly that background colour),
 # "hidden" (the colour appears nowhere in the dialog) or "empty" (the
 # control's template area shows only the dialog's background).
-CONFIGURATIONS = [
-    {
-        "name": "pictures, positions and alignments",
-        "ini": {
-            "Version": {"Release": "1"},
-            "Main": {"Title": "Layout with pictures", "Image": "main.bmp", "Bgcolor": rgb(MAIN_BG)},
-            # No position: the selected control takes its default place.
-            "Button1": {"Text": "Left", "ImageSel": "sel1.bmp", "Bgcolor": rgb(TEXT_BG[1])},
-            # Text first, then the picture; moved, and its selected control
-            # with it (a zero in PositionSel means no position).
-            "Button2": {"Text": "Two", "AlignText": "center", "ImageText": "img2.bmp", "ImageSel": "sel2.bmp",
-                        "Position": "200,40", "PositionSel": "0,50"},
-            # A zero in Position: the template place; the selected control
-            # is moved elsewhere and keeps its template size.
-            "Button3": {"Text": "Right", "AlignText": "right", "Position": "0,120", "PositionSel": "300,200",
-                        "Bgcolor": rgb(TEXT_BG[3])},
-            "Cancel": {"Label": "Quit", "Image": "cancel.bmp", "ImageSel": "csel.bmp", "Position": "400,250"},
+def configurations():
+    """The table, in pixels of the running system's base units."""
+    return [
+        {
+            "name": "pictures, positions and alignments",
+            "ini": {
+                "Version": {"Release": "1"},
+                "Main": {"Title": "Layout with pictures", "Image": "main.bmp", "Bgcolor": rgb(MAIN_BG)},
+                # No position: the selected control takes its default place.
+                "Button1": {"Text": "Left", "ImageSel": "sel1.bmp", "Bgcolor": rgb(TEXT_BG[1])},
+                # Text first, then the picture; moved, and its selected control
+                # with it (a zero in PositionSel means no position).
+                "Button2": {"Text": "Two", "AlignText": "center", "ImageText": "img2.bmp", "ImageSel": "sel2.bmp",
+                            "Position": "200,40", "PositionSel": "0,50"},
+                # A zero in Position: the template place; the selected control
+                # is moved elsewhere and keeps its template size.
+                "Button3": {"Text": "Right", "AlignText": "right", "Position": "0,120", "PositionSel": "300,200",
+                            "Bgcolor": rgb(TEXT_BG[3])},
+                "Cancel": {"Label": "Quit", "Image": "cancel.bmp", "ImageSel": "csel.bmp", "Position": "400,250"},
+            },
+            "controls": [
+                (ID_MAIN_IMAGE, sized(tpl(ID_MAIN_IMAGE), (120, 70)), SS_BITMAP, True, None, "Main_Image"),
+                (NORMAL[1], tpl(1007), SS_LEFT, True, SELECTED[1], "Left"),
+                (SELECTED[1], sized(tpl(1007), (30, 12)), SS_BITMAP, False, None, "Button1_Text_Sel"),
+                (NORMAL[2], at(200, 40, (48, 24)), SS_BITMAP, True, SELECTED[2], "Two"),
+                (SELECTED[2], at(200, 40, (60, 30)), SS_BITMAP, False, None, "Button2_Text_Sel"),
+                (NORMAL[3], tpl(1009), SS_RIGHT, True, None, "Right"),
+                (SELECTED[3], at(300, 200, size(1010)), SS_LEFT, False, None, "Button3_Text_Sel"),
+                (ID_CANCEL, at(400, 250, size(ID_CANCEL)), SS_BITMAP, True, ID_CANCEL_SELECTED, "Quit"),
+                (ID_CANCEL_SELECTED, at(400, 250, size(ID_CANCEL)), SS_BITMAP, False, None, "Cancel_Text_Sel"),
+            ],
+            "z_order": [ID_MAIN_IMAGE, 1007, 1009, 1011, 1008, 1012, 1010, ID_CANCEL, ID_CANCEL_SELECTED],
+            "caption": "Layout with pictures",
+            "screen": [
+                ("picture", ID_MAIN_IMAGE, PICTURES["main.bmp"][2]),
+                ("text", NORMAL[1], TEXT_BG[1]),
+                ("picture", NORMAL[2], PICTURES["img2.bmp"][2]),
+                ("text", NORMAL[3], TEXT_BG[3]),
+                ("hidden", SELECTED[1], PICTURES["sel1.bmp"][2]),
+                ("hidden", SELECTED[2], PICTURES["sel2.bmp"][2]),
+                ("hidden", ID_CANCEL_SELECTED, PICTURES["csel.bmp"][2]),
+            ],
+            "centred_picture": (ID_CANCEL, CANCEL_PICTURE),
         },
-        "controls": [
-            (ID_MAIN_IMAGE, sized(tpl(ID_MAIN_IMAGE), (120, 70)), SS_BITMAP, True, None, "Main_Image"),
-            (NORMAL[1], tpl(1007), SS_LEFT, True, SELECTED[1], "Left"),
-            (SELECTED[1], sized(tpl(1007), (30, 12)), SS_BITMAP, False, None, "Button1_Text_Sel"),
-            (NORMAL[2], at(200, 40, (48, 24)), SS_BITMAP, True, SELECTED[2], "Two"),
-            (SELECTED[2], at(200, 40, (60, 30)), SS_BITMAP, False, None, "Button2_Text_Sel"),
-            (NORMAL[3], tpl(1009), SS_RIGHT, True, None, "Right"),
-            (SELECTED[3], at(300, 200, size(1010)), SS_LEFT, False, None, "Button3_Text_Sel"),
-            (ID_CANCEL, at(400, 250, size(ID_CANCEL)), SS_BITMAP, True, ID_CANCEL_SELECTED, "Quit"),
-            (ID_CANCEL_SELECTED, at(400, 250, size(ID_CANCEL)), SS_BITMAP, False, None, "Cancel_Text_Sel"),
-        ],
-        "z_order": [ID_MAIN_IMAGE, 1007, 1009, 1011, 1008, 1012, 1010, ID_CANCEL, ID_CANCEL_SELECTED],
-        "caption": "Layout with pictures",
-        "screen": [
-            ("picture", ID_MAIN_IMAGE, PICTURES["main.bmp"][2]),
-            ("text", NORMAL[1], TEXT_BG[1]),
-            ("picture", NORMAL[2], PICTURES["img2.bmp"][2]),
-            ("text", NORMAL[3], TEXT_BG[3]),
-            ("hidden", SELECTED[1], PICTURES["sel1.bmp"][2]),
-            ("hidden", SELECTED[2], PICTURES["sel2.bmp"][2]),
-            ("hidden", ID_CANCEL_SELECTED, PICTURES["csel.bmp"][2]),
-        ],
-        "centred_picture": (ID_CANCEL, CANCEL_PICTURE),
-    },
-    {
-        "name": "defaults, negative and half positions",
-        "ini": {
-            "Version": {"Release": "1"},
-            "Main": {},
-            # Only a selected picture: hidden, but linked.
-            "Button1": {"ImageSel": "sel1.bmp"},
-            # Negative numbers are applied as they are.
-            "Button2": {"Text": "Neg", "Position": "-10,-20", "ImageSel": "sel2.bmp"},
-            # One number only: y is 0, so no move; a zero y in PositionSel
-            # gives the default place with the normal control's size.
-            "Button3": {"Text": "Mid", "AlignText": "Center", "Position": "15", "PositionSel": "120,0"},
-            "Cancel": {},
+        {
+            "name": "defaults, negative and half positions",
+            "ini": {
+                "Version": {"Release": "1"},
+                "Main": {},
+                # Only a selected picture: hidden, but linked.
+                "Button1": {"ImageSel": "sel1.bmp"},
+                # Negative numbers are applied as they are.
+                "Button2": {"Text": "Neg", "Position": "-10,-20", "ImageSel": "sel2.bmp"},
+                # One number only: y is 0, so no move; a zero y in PositionSel
+                # gives the default place with the normal control's size.
+                "Button3": {"Text": "Mid", "AlignText": "Center", "Position": "15", "PositionSel": "120,0"},
+                "Cancel": {},
+            },
+            "controls": [
+                (ID_MAIN_IMAGE, tpl(ID_MAIN_IMAGE), SS_LEFT, True, None, "Main_Image"),
+                (NORMAL[1], tpl(1007), SS_LEFT, False, SELECTED[1], "Button1_Text"),
+                (SELECTED[1], sized(tpl(1007), (30, 12)), SS_BITMAP, False, None, "Button1_Text_Sel"),
+                (NORMAL[2], at(-10, -20, size(1008)), SS_LEFT, True, SELECTED[2], "Neg"),
+                (SELECTED[2], at(-10, -20, (60, 30)), SS_BITMAP, False, None, "Button2_Text_Sel"),
+                (NORMAL[3], tpl(1009), SS_CENTER, True, None, "Mid"),
+                (SELECTED[3], tpl(1009), SS_LEFT, False, None, "Button3_Text_Sel"),
+                (ID_CANCEL, tpl(ID_CANCEL), SS_CENTER, True, None, "Cancel"),
+                (ID_CANCEL_SELECTED, tpl(ID_CANCEL), SS_CENTER, False, None, "Cancel_Text_Sel"),
+            ],
+            "z_order": [ID_MAIN_IMAGE, 1007, 1009, ID_CANCEL, 1011, 1008, 1012, 1010, ID_CANCEL_SELECTED],
+            "caption": "Main_Title",
+            "screen": [
+                ("text", ID_MAIN_IMAGE, DEFAULT_BG),
+                ("text", NORMAL[3], DEFAULT_BG),
+                ("text", ID_CANCEL, DEFAULT_BG),
+                ("empty", NORMAL[1], DEFAULT_BG),
+                ("hidden", SELECTED[1], PICTURES["sel1.bmp"][2]),
+                ("hidden", SELECTED[2], PICTURES["sel2.bmp"][2]),
+            ],
         },
-        "controls": [
-            (ID_MAIN_IMAGE, tpl(ID_MAIN_IMAGE), SS_LEFT, True, None, "Main_Image"),
-            (NORMAL[1], tpl(1007), SS_LEFT, False, SELECTED[1], "Button1_Text"),
-            (SELECTED[1], sized(tpl(1007), (30, 12)), SS_BITMAP, False, None, "Button1_Text_Sel"),
-            (NORMAL[2], at(-10, -20, size(1008)), SS_LEFT, True, SELECTED[2], "Neg"),
-            (SELECTED[2], at(-10, -20, (60, 30)), SS_BITMAP, False, None, "Button2_Text_Sel"),
-            (NORMAL[3], tpl(1009), SS_CENTER, True, None, "Mid"),
-            (SELECTED[3], tpl(1009), SS_LEFT, False, None, "Button3_Text_Sel"),
-            (ID_CANCEL, tpl(ID_CANCEL), SS_CENTER, True, None, "Cancel"),
-            (ID_CANCEL_SELECTED, tpl(ID_CANCEL), SS_CENTER, False, None, "Cancel_Text_Sel"),
-        ],
-        "z_order": [ID_MAIN_IMAGE, 1007, 1009, ID_CANCEL, 1011, 1008, 1012, 1010, ID_CANCEL_SELECTED],
-        "caption": "Main_Title",
-        "screen": [
-            ("text", ID_MAIN_IMAGE, DEFAULT_BG),
-            ("text", NORMAL[3], DEFAULT_BG),
-            ("text", ID_CANCEL, DEFAULT_BG),
-            ("empty", NORMAL[1], DEFAULT_BG),
-            ("hidden", SELECTED[1], PICTURES["sel1.bmp"][2]),
-            ("hidden", SELECTED[2], PICTURES["sel2.bmp"][2]),
-        ],
-    },
-    {
-        "name": "selected controls placed elsewhere",
-        "ini": {
-            "Version": {"Release": "1"},
-            "Main": {"Title": "Elsewhere", "Image": "wide.bmp", "Bgcolor": rgb(MAIN_BG)},
-            "Button1": {"ImageText": "img1.bmp", "ImageSel": "sel1.bmp", "PositionSel": "250,100"},
-            # Moved without a selected picture: the selected control follows
-            # with the normal control's size.
-            "Button2": {"Text": "Two\\nlines", "AlignText": "RIGHT", "Position": "300,40"},
-            # Nothing to show: hidden, and its selected control still placed.
-            "Button3": {"Label": "only a label"},
-            "Cancel": {"Label": "Stop", "ImageSel": "csel.bmp", "PositionSel": "350,20"},
+        {
+            "name": "selected controls placed elsewhere",
+            "ini": {
+                "Version": {"Release": "1"},
+                "Main": {"Title": "Elsewhere", "Image": "wide.bmp", "Bgcolor": rgb(MAIN_BG)},
+                "Button1": {"ImageText": "img1.bmp", "ImageSel": "sel1.bmp", "PositionSel": "250,100"},
+                # Moved without a selected picture: the selected control follows
+                # with the normal control's size.
+                "Button2": {"Text": "Two\\nlines", "AlignText": "RIGHT", "Position": "300,40"},
+                # Nothing to show: hidden, and its selected control still placed.
+                "Button3": {"Label": "only a label"},
+                "Cancel": {"Label": "Stop", "ImageSel": "csel.bmp", "PositionSel": "350,20"},
+            },
+            "controls": [
+                (ID_MAIN_IMAGE, sized(tpl(ID_MAIN_IMAGE), (200, 100)), SS_BITMAP, True, None, "Main_Image"),
+                (NORMAL[1], sized(tpl(1007), (40, 20)), SS_BITMAP, True, SELECTED[1], "Button1_Text"),
+                (SELECTED[1], at(250, 100, (30, 12)), SS_BITMAP, False, None, "Button1_Text_Sel"),
+                (NORMAL[2], at(300, 40, size(1008)), SS_RIGHT, True, None, "Two\r\nlines"),
+                (SELECTED[2], at(300, 40, size(1008)), SS_LEFT, False, None, "Button2_Text_Sel"),
+                (NORMAL[3], tpl(1009), SS_LEFT, False, None, "Button3_Text"),
+                (SELECTED[3], tpl(1009), SS_LEFT, False, None, "Button3_Text_Sel"),
+                (ID_CANCEL, tpl(ID_CANCEL), SS_CENTER, True, ID_CANCEL_SELECTED, "Stop"),
+                (ID_CANCEL_SELECTED, at(350, 20, size(ID_CANCEL_SELECTED)), SS_BITMAP, False, None,
+                 "Cancel_Text_Sel"),
+            ],
+            "z_order": [ID_MAIN_IMAGE, 1007, 1009, ID_CANCEL, 1011, 1008, 1012, 1010, ID_CANCEL_SELECTED],
+            "caption": "Elsewhere",
+            "screen": [
+                ("picture", ID_MAIN_IMAGE, PICTURES["wide.bmp"][2]),
+                ("picture", NORMAL[1], PICTURES["img1.bmp"][2]),
+                ("text", NORMAL[2], MAIN_BG),
+                ("empty", NORMAL[3], MAIN_BG),
+                ("hidden", SELECTED[1], PICTURES["sel1.bmp"][2]),
+                ("hidden", ID_CANCEL_SELECTED, PICTURES["csel.bmp"][2]),
+            ],
         },
-        "controls": [
-            (ID_MAIN_IMAGE, sized(tpl(ID_MAIN_IMAGE), (200, 100)), SS_BITMAP, True, None, "Main_Image"),
-            (NORMAL[1], sized(tpl(1007), (40, 20)), SS_BITMAP, True, SELECTED[1], "Button1_Text"),
-            (SELECTED[1], at(250, 100, (30, 12)), SS_BITMAP, False, None, "Button1_Text_Sel"),
-            (NORMAL[2], at(300, 40, size(1008)), SS_RIGHT, True, None, "Two\r\nlines"),
-            (SELECTED[2], at(300, 40, size(1008)), SS_LEFT, False, None, "Button2_Text_Sel"),
-            (NORMAL[3], tpl(1009), SS_LEFT, False, None, "Button3_Text"),
-            (SELECTED[3], tpl(1009), SS_LEFT, False, None, "Button3_Text_Sel"),
-            (ID_CANCEL, tpl(ID_CANCEL), SS_CENTER, True, ID_CANCEL_SELECTED, "Stop"),
-            (ID_CANCEL_SELECTED, at(350, 20, size(ID_CANCEL_SELECTED)), SS_BITMAP, False, None,
-             "Cancel_Text_Sel"),
-        ],
-        "z_order": [ID_MAIN_IMAGE, 1007, 1009, ID_CANCEL, 1011, 1008, 1012, 1010, ID_CANCEL_SELECTED],
-        "caption": "Elsewhere",
-        "screen": [
-            ("picture", ID_MAIN_IMAGE, PICTURES["wide.bmp"][2]),
-            ("picture", NORMAL[1], PICTURES["img1.bmp"][2]),
-            ("text", NORMAL[2], MAIN_BG),
-            ("empty", NORMAL[3], MAIN_BG),
-            ("hidden", SELECTED[1], PICTURES["sel1.bmp"][2]),
-            ("hidden", ID_CANCEL_SELECTED, PICTURES["csel.bmp"][2]),
-        ],
-    },
-]
+    ]
 
 
 def cancel_picture(x, y):
@@ -235,10 +238,15 @@ class LayoutTests(harness.E2ETestCase):
 
     @classmethod
     def setUpClass(cls):
+        global BASE_UNITS, FRAME_X, FRAME_Y, CAPTION
+        metrics = harness.probe.metrics()
+        BASE_UNITS = tuple(metrics["base_units"])
+        (FRAME_X, FRAME_Y), CAPTION = metrics["dlgframe"], metrics["caption"]
+        cls.configurations = configurations()
         cls.runs = []
         cls.cleanups = []
         try:
-            for config in CONFIGURATIONS:
+            for config in cls.configurations:
                 cls.runs.append(cls.run_configuration(config))
         except BaseException:
             cls.tearDownClass()
@@ -277,7 +285,7 @@ class LayoutTests(harness.E2ETestCase):
     def test_runs_ended_normally(self):
         for run in self.runs:
             self.assertEqual(run["exit"], 0, run["config"]["name"])
-        self.assertEqual(len(self.runs), len(CONFIGURATIONS))
+        self.assertEqual(len(self.runs), len(self.configurations))
 
     def test_rectangles_in_the_client_area(self):
         for name, control, (control_id, rect, _, _, _, _) in self.each_control():
@@ -322,10 +330,10 @@ class LayoutTests(harness.E2ETestCase):
             with self.subTest(name):
                 left, top, right, bottom = menu.rect
                 width, height = right - left, bottom - top
-                self.assertEqual((width, height), (client[0] + 2 * FRAME, client[1] + 2 * FRAME + CAPTION))
+                self.assertEqual((width, height), (client[0] + 2 * FRAME_X, client[1] + 2 * FRAME_Y + CAPTION))
                 self.assertEqual((left, top),
                                  (int((SCREEN_SIZE[0] - width) / 2), int((SCREEN_SIZE[1] - height) / 2)))
-                self.assertEqual(tuple(menu["client_screen"][:2]), (left + FRAME, top + FRAME + CAPTION))
+                self.assertEqual(tuple(menu["client_screen"][:2]), (left + FRAME_X, top + FRAME_Y + CAPTION))
 
     def test_what_the_screen_shows(self):
         for name, config, menu, image in self.each_run():

@@ -139,6 +139,15 @@ class AcceptedFileTests(harness.E2ETestCase):
         self.assertEqual(self.end_with_escape(launch), 0)
         self.assertEqual(media.read("My Setup.log"), b"Debugging Started!\r\nDebugging Closed!\r\n")
 
+    def test_the_build_under_test_is_the_one_running(self):
+        # Wine 8 given a 32-bit program fails and still exits 0: the menu must
+        # come from a process of the build's own bitness.
+        media = self.media("SETUP")
+        launch, _, _ = self.start_menu(media)
+        [process] = harness.probe.procs(pid=launch.pid)
+        self.assertEqual(process["bits"], harness.environment().bits)
+        self.assertEqual(self.end_with_escape(launch), 0)
+
     def test_release_values_accepted(self):
         for value in ["0", "*NOT*x", "\"*NOT*\"x"]:
             with self.subTest(value=value):
