@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Screenshots of a media folder's menu, made by running the real launcher
-# (the 64-bit build, under wine64 on an Xvfb display) on a copy of the folder.
+# (the shipped 32-bit program, under Wine 10's WoW64 mode on an Xvfb display)
+# on a copy of the folder.
 #
 #   scripts/preview.sh [options] MEDIA_DIR OUTPUT_DIR
 #
@@ -20,14 +21,17 @@
 #                    INI file there with a [Version] Release value; among
 #                    several, the one named like an .exe in the folder). A file
 #                    whose extension is not .ini is passed on the command line.
-#   --launcher EXE   the 64-bit launcher (default: built in build/preview)
-#   --probe EXE      the window probe (default: e2e/probe.exe of the
-#                    launcher's build tree)
+#   --launcher EXE   the launcher to show (default: the 32-bit product, built
+#                    in build/preview/win32); a 64-bit build runs under
+#                    Debian 12's wine64 instead
+#   --probe EXE      the 64-bit window probe (default: built in build/preview)
 #   --settle SECONDS how long to wait for painting before each shot (0.6)
 #
 # SETUPMENU_WINE_STATE may name a Wine environment already started with
-# tests/wine/wine-env.sh; it is then used and left running. Otherwise one is
-# kept in build/preview/wine and stopped at the end.
+# tests/wine/wine-env.sh (with --wow64 for a 32-bit launcher); it is then used
+# and left running. Otherwise one is kept in build/preview/wine (or wine-wow64)
+# and stopped at the end. The first WoW64 environment on a machine builds a
+# Debian 13 tree with Wine 10 (tests/wine/wow64-tree.sh; about 330 MB, once).
 #
 # Exit code: 0 when every shot was written and the launcher ended with 0
 # after Escape; 1 otherwise.
@@ -104,41 +108,59 @@ case ${config_file,,} in
 esac
 
 # --- the launcher and the probe -----------------------------------------------
+build=$root/build/preview
 if [ -z "$launcher" ]; then
-  build=$root/build/preview
-  cmake -S "$root" -B "$build" -G Ninja \
-    -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-mingw-x86_64.cmake" \
-    -DSETUPMENU_SUPERBUILD=OFF -DCMAKE_BUILD_TYPE=MinSizeRel >/dev/null
-  cmake --build "$build" --target SetupMenu probe >/dev/null
-  launcher=$build/bin/SetupMenu.exe
+  cmake -S "$root" -B "$build/win32" -G Ninja \
+    -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-mingw-i686.cmake" \
+    -DSETUPMENU_TESTS=OFF -DCMAKE_BUILD_TYPE=MinSizeRel >/dev/null
+  cmake --build "$build/win32" --target SetupMenu >/dev/null
+  launcher=$build/win32/bin/SetupMenu.exe
 fi
 launcher=$(realpath "$launcher")
 if [ -z "$probe" ]; then
-  probe=$(dirname "$(dirname "$launcher")")/e2e/probe.exe
+  cmake -S "$root" -B "$build" -G Ninja \
+    -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-mingw-x86_64.cmake" \
+    -DSETUPMENU_SUPERBUILD=OFF -DCMAKE_BUILD_TYPE=MinSizeRel >/dev/null
+  cmake --build "$build" --target probe >/dev/null
+  probe=$build/e2e/probe.exe
 fi
 [ -f "$launcher" ] || { echo "preview: no launcher $launcher" >&2; exit 1; }
 [ -f "$probe" ] || { echo "preview: no probe $probe (build the target 'probe')" >&2; exit 1; }
 probe=$(realpath "$probe")
 
 # --- the Wine environment -----------------------------------------------------
+# A 32-bit launcher needs Wine 10's WoW64 mode: Debian 12's wine64 would fail
+# to run it and still exit 0.
+if file -b "$launcher" | grep -q '^PE32+'; then kind=wine64; else kind=wow64; fi
 if [ -n "${SETUPMENU_WINE_STATE:-}" ]; then
   state=$(realpath "$SETUPMENU_WINE_STATE")
   own_env=0
 else
-  state=$root/build/preview/wine
+  state=$build/wine
+  [ "$kind" = wine64 ] || state=$build/wine-wow64
   own_env=1
-  "$root/tests/wine/wine-env.sh" start "$state"
+  env_options=(--keeper "$probe")
+  [ "$kind" = wine64 ] || env_options+=(--wow64)
+  "$root/tests/wine/wine-env.sh" start "$state" "${env_options[@]}"
 fi
-export WINEPREFIX=$state/prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+if [ -f "$state/unavailable" ]; then
+  echo "preview: this machine cannot run the 32-bit launcher: $(cat "$state/unavailable")" >&2
+  exit 1
+fi
+if [ "$(cat "$state/kind" 2>/dev/null || echo wine64)" != "$kind" ]; then
+  echo "preview: the Wine environment $state cannot run $launcher" >&2
+  exit 1
+fi
 DISPLAY=$(cat "$state/display")
 export DISPLAY
-wine=/usr/lib/wine/wine64
+wine() { "$root/tests/wine/wine-run.sh" "$state" "$@"; }
 
-work=$(mktemp -d "${TMPDIR:-/tmp}/setupmenu-preview.XXXXXX")
+# Beside the environment: the WoW64 environment sees only the folders it binds.
+work=$(mktemp -d "$(dirname "$state")/preview-work.XXXXXX")
 launcher_pid=""
 cleanup() {
   if [ -n "$launcher_pid" ] && kill -0 "$launcher_pid" 2>/dev/null; then
-    "$wine" "$probe" kill --exe "$base.exe" >/dev/null 2>&1 || true
+    wine "$probe" kill --exe "$base.exe" >/dev/null 2>&1 || true
     kill "$launcher_pid" 2>/dev/null || true
   fi
   rm -rf "$work"
@@ -158,7 +180,7 @@ mkdir -p "$out"
 # they hold open would never reach its end.
 probe_run() {
   local status=0
-  "$wine" "$probe" "$@" </dev/null >"$work/probe.out" 2>/dev/null || status=$?
+  wine "$probe" "$@" </dev/null >"$work/probe.out" 2>/dev/null || status=$?
   cat "$work/probe.out"
   return "$status"
 }
@@ -166,7 +188,7 @@ probe_run() {
 # --- start the launcher and wait for its menu ---------------------------------
 (
   cd "$work/media"
-  if [ -n "$tail" ]; then exec "$wine" "$work/media/$base.exe" "$tail"; else exec "$wine" "$work/media/$base.exe"; fi
+  if [ -n "$tail" ]; then wine "$work/media/$base.exe" "$tail"; else wine "$work/media/$base.exe"; fi
 ) </dev/null >"$work/launcher.out" 2>&1 &
 launcher_pid=$!
 

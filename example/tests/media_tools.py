@@ -132,19 +132,29 @@ def position(value):
 
 
 class WineSession:
-    """The test run's Wine environment (started by the wine fixture)."""
+    """The test run's Wine environment (started by a wine-env.sh fixture):
+    the WoW64 one for the shipped 32-bit launcher."""
 
     def __init__(self):
         self.state = os.environ["SETUPMENU_WINE_STATE"]
         self.probe = os.environ["SETUPMENU_PROBE"]
+        self.run = os.path.join(os.environ["SETUPMENU_SOURCE"], "tests", "wine", "wine-run.sh")
         with open(os.path.join(self.state, "display")) as f:
             self.display = f.read().strip()
-        self.env = dict(os.environ, WINEPREFIX=os.path.join(self.state, "prefix"), WINEDEBUG="-all",
-                        WINEDLLOVERRIDES="mscoree,mshtml=", DISPLAY=self.display)
+        self.env = dict(os.environ, DISPLAY=self.display)
+
+    @staticmethod
+    def unavailable():
+        """Why the environment cannot run here, or None."""
+        path = os.path.join(os.environ.get("SETUPMENU_WINE_STATE", ""), "unavailable")
+        if not os.path.exists(path):
+            return None
+        with open(path) as f:
+            return f.read().strip()
 
     def start(self, exe, cwd, log_path):
         with open(log_path, "wb") as log:
-            return subprocess.Popen(["/usr/lib/wine/wine64", exe], cwd=cwd, env=self.env,
+            return subprocess.Popen([self.run, self.state, exe], cwd=cwd, env=self.env,
                                     stdin=subprocess.DEVNULL, stdout=log, stderr=subprocess.STDOUT)
 
     def probe_run(self, *args, timeout=60):
@@ -152,7 +162,7 @@ class WineSession:
         helper processes that it may start inherit its standard streams and
         outlive it, and a pipe they hold open would never end."""
         with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
-            run = subprocess.run(["/usr/lib/wine/wine64", self.probe, *args], env=self.env,
+            run = subprocess.run([self.run, self.state, self.probe, *args], env=self.env,
                                  stdin=subprocess.DEVNULL, stdout=out, stderr=err, timeout=timeout)
             out.seek(0)
             err.seek(0)

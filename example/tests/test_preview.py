@@ -14,12 +14,12 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, HERE)
 sys.path.insert(0, os.path.dirname(HERE))
 import make_bitmaps  # noqa: E402
-from media_tools import (difference_box, position, read_bmp, read_png,  # noqa: E402
+from media_tools import (WineSession, difference_box, position, read_bmp, read_png,  # noqa: E402
                          read_profile)
 
 SOURCE = os.environ.get("SETUPMENU_SOURCE", os.path.dirname(os.path.dirname(HERE)))
 MEDIA = os.environ.get("SETUPMENU_EXAMPLE_MEDIA", "")
-LAUNCHER = os.environ.get("SETUPMENU_LAUNCHER64", "")
+LAUNCHER = os.environ.get("SETUPMENU_LAUNCHER32", "")
 PROBE = os.environ.get("SETUPMENU_PROBE", "")
 
 # Shot name, configuration section, normal control id.
@@ -112,4 +112,7 @@ class PreviewOfExampleMedia(unittest.TestCase):
 
 
 if __name__ == "__main__":
+    if WineSession.unavailable():
+        print("SKIPPED: the 32-bit launcher cannot run here: " + WineSession.unavailable())
+        sys.exit(77)  # CTest's SKIP_RETURN_CODE
     unittest.main()

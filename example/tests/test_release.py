@@ -4,7 +4,6 @@ the unpacked folder."""
 
 import os
 import re
-import shutil
 import struct
 import subprocess
 import sys
@@ -134,13 +133,14 @@ class ReleaseBundle(unittest.TestCase):
         self.assertTrue(images)
 
     def test_the_unpacked_example_runs_and_ends_with_escape(self):
-        # 32-bit Windows programs cannot run on this machine (no 32-bit Wine):
-        # the 64-bit build of the same sources and version stands in for the
-        # bundled launcher, in the unpacked folder, with everything else as shipped.
+        # The bundled 32-bit launcher itself, in the unpacked folder, under
+        # Wine 10's WoW64 mode.
+        reason = WineSession.unavailable()
+        if reason:
+            self.skipTest("the 32-bit launcher cannot run here: " + reason)
         media = os.path.join(self.top, "example")
         shipped = os.path.join(media, "SetupMenu.exe")
         self.assertEqual(version_string(LAUNCHER64), version_string(shipped))
-        shutil.copyfile(LAUNCHER64, shipped)
 
         wine = WineSession()
         title = read_profile(os.path.join(media, "SetupMenu.ini"))["main"]["title"]

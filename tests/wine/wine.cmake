@@ -33,9 +33,7 @@ function(setupmenu_wine_environment name state)
 endfunction()
 
 setupmenu_wine_environment(wine ${PROJECT_BINARY_DIR}/wine)
-if(SETUPMENU_SUPERBUILD)
-  setupmenu_wine_environment(wow64 ${PROJECT_BINARY_DIR}/wine-wow64 WOW64)
-endif()
+setupmenu_wine_environment(wow64 ${PROJECT_BINARY_DIR}/wine-wow64 WOW64)
 # Every Windows test executable created after this point runs under wine64.
 set(CMAKE_CROSSCOMPILING_EMULATOR ${SETUPMENU_WINE_RUN})
 
