@@ -3,9 +3,13 @@
 #
 #   scripts/run-example.sh [--timeout SECONDS] [--headless]
 #
-# Installs what is needed (scripts/install-deps.sh), builds the 64-bit tree
-# (build/run-example; this machine runs only wine64) with the example media in
-# build/run-example/example-media, and starts the launcher there:
+# Installs what is needed (scripts/install-deps.sh), builds the shipped 32-bit
+# launcher with the example media in build/run-example/win32/example-media and
+# the 64-bit window probe in build/run-example, and starts the launcher there
+# under Wine 10's WoW64 mode (tests/wine: the first run on a machine builds a
+# Debian 13 tree for it, about 330 MB, once). Where this machine cannot run
+# that, the 64-bit build of the same sources runs under Debian 12's wine64
+# instead, and the script says so. The launcher is shown:
 #   - on the current DISPLAY when there is one: use it like a user would, and
 #     close it with Quit, Escape or a button (the example's Exit=ON ends the
 #     menu after an installer has started);
@@ -37,12 +41,16 @@ else
   sudo "$root/scripts/install-deps.sh"
 fi
 
-echo "run-example: building the 64-bit tree in $build"
+echo "run-example: building the 32-bit launcher and the example media in $build/win32"
+cmake -S "$root" -B "$build/win32" -G Ninja \
+  -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-mingw-i686.cmake" \
+  -DSETUPMENU_TESTS=OFF -DCMAKE_BUILD_TYPE=MinSizeRel >/dev/null
+cmake --build "$build/win32" --target example_media >/dev/null
 cmake -S "$root" -B "$build" -G Ninja \
   -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-mingw-x86_64.cmake" \
   -DSETUPMENU_SUPERBUILD=OFF -DCMAKE_BUILD_TYPE=MinSizeRel >/dev/null
-cmake --build "$build" --target example_media probe >/dev/null
-media=$build/example-media
+cmake --build "$build" --target probe >/dev/null
+media=$build/win32/example-media
 probe=$build/e2e/probe.exe
 
 # Where to show it: the caller's display when it answers, else our own Xvfb.
@@ -54,27 +62,34 @@ else
   timeout=${timeout:-5}
 fi
 
-state=$build/wine
-"$root/tests/wine/wine-env.sh" start "$state"
-export WINEPREFIX=$state/prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+state=$build/wine-wow64
+"$root/tests/wine/wine-env.sh" start "$state" --wow64 --keeper "$probe"
+if [ -f "$state/unavailable" ]; then
+  echo "run-example: this machine cannot run the 32-bit launcher ($(cat "$state/unavailable"));" \
+       "showing the 64-bit build of the same sources under wine64"
+  cmake --build "$build" --target example_media >/dev/null
+  media=$build/example-media
+  state=$build/wine
+  "$root/tests/wine/wine-env.sh" start "$state" --keeper "$probe"
+fi
 if [ -n "$user_display" ]; then export DISPLAY=$user_display; else DISPLAY=$(cat "$state/display"); export DISPLAY; fi
-wine=/usr/lib/wine/wine64
+wine() { "$root/tests/wine/wine-run.sh" "$state" "$@"; }
 
 launcher_pid=""
 finish() {
   if [ -n "$launcher_pid" ] && kill -0 "$launcher_pid" 2>/dev/null; then
-    "$wine" "$probe" kill --exe SetupMenu.exe >/dev/null 2>&1 </dev/null || true
+    wine "$probe" kill --exe SetupMenu.exe >/dev/null 2>&1 </dev/null || true
   fi
   "$root/tests/wine/wine-env.sh" stop "$state"
 }
 trap finish EXIT
 
-(cd "$media" && exec "$wine" "$media/SetupMenu.exe") </dev/null >"$build/launcher.out" 2>&1 &
+(cd "$media" && wine "$media/SetupMenu.exe") </dev/null >"$build/launcher.out" 2>&1 &
 launcher_pid=$!
 echo "run-example: SetupMenu.exe runs on display $DISPLAY (media: $media)"
 
 menu_shown() {
-  "$wine" "$probe" wait --exe SetupMenu.exe --title "Example Media Setup" --visible --timeout 20000 \
+  wine "$probe" wait --exe SetupMenu.exe --title "Example Media Setup" --visible --timeout 20000 \
     </dev/null >/dev/null 2>&1
 }
 
@@ -94,7 +109,7 @@ deadline=$((SECONDS + timeout))
 while kill -0 "$launcher_pid" 2>/dev/null && [ "$SECONDS" -lt "$deadline" ]; do sleep 0.5; done
 if kill -0 "$launcher_pid" 2>/dev/null; then
   echo "run-example: timeout; closing the menu as Escape would"
-  "$wine" "$probe" command --exe SetupMenu.exe --title "Example Media Setup" 2 </dev/null >/dev/null 2>&1 || true
+  wine "$probe" command --exe SetupMenu.exe --title "Example Media Setup" 2 </dev/null >/dev/null 2>&1 || true
   for _ in $(seq 1 20); do kill -0 "$launcher_pid" 2>/dev/null || break; sleep 0.25; done
 fi
 status=0
