@@ -1,7 +1,10 @@
 #!/usr/bin/env bash
 # Installs every Debian package that building, testing and previewing need.
-# Idempotent; run as root on Debian 12. The i386 architecture is never added:
-# this kernel cannot run 32-bit Linux binaries, so tests use wine64 only.
+# Idempotent; run as root on Debian 12. The i386 architecture is never added
+# here and Debian 12's wine32 is never used (some kernels here refuse 32-bit
+# Linux binaries): the shipped 32-bit launcher runs under Debian 13's Wine 10
+# in WoW64 mode, in a tree of its own that tests/wine/wow64-tree.sh makes
+# with mmdebstrap without touching this machine's apt sources.
 set -euo pipefail
 
 packages=(
@@ -11,6 +14,7 @@ packages=(
   wine wine64 fonts-wine
   xvfb xdotool x11-utils imagemagick libx11-6 libxfixes3
   python3 zip unzip file
+  mmdebstrap util-linux
 )
 
 missing=()
