@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs every Debian package that building, testing and previewing need.
+# Installs every Debian package that building, testing, previewing, signing
+# and making disc images need.
 # Idempotent; run as root on Debian 12. The i386 architecture is never added:
 # this kernel cannot run 32-bit Linux binaries, so tests use wine64 only.
 set -euo pipefail
@@ -11,6 +12,7 @@ packages=(
   wine wine64 fonts-wine
   xvfb xdotool x11-utils imagemagick libx11-6 libxfixes3
   python3 zip unzip file
+  xorriso osslsigncode openssl
 )
 
 missing=()
