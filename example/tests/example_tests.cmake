@@ -1,4 +1,5 @@
-# Tests of the example media, the preview command and the release bundle.
+# Tests of the example media, the preview command, the release bundle, the
+# signing and disc image scripts, and of builds that give the same bytes twice.
 find_package(Python3 REQUIRED COMPONENTS Interpreter)
 
 set(SETUPMENU_EXAMPLE_TEST_WORK ${PROJECT_BINARY_DIR}/example-tests)
@@ -23,6 +24,8 @@ set(example_test_env
   SETUPMENU_WINE_STATE=${SETUPMENU_WINE_STATE}
   SETUPMENU_WIN32_BUILD=${example_win32_build}
   SETUPMENU_TEST_WORK=${SETUPMENU_EXAMPLE_TEST_WORK}
+  SETUPMENU_CHECKER64=$<TARGET_FILE:SetupMenuCheck>
+  SETUPMENU_SIGNED=${PROJECT_BINARY_DIR}/signed
   PYTHONDONTWRITEBYTECODE=1)
 
 # The example configuration against the loaders and the reference (no Wine).
@@ -37,3 +40,27 @@ foreach(name preview release)
   set_tests_properties(example.${name} PROPERTIES ENVIRONMENT "${example_test_env}" TIMEOUT 300)
   setupmenu_wine_test(example.${name})
 endforeach()
+
+# Signing: leaves the signed programs in <build>/signed/win32 and win64.
+add_test(NAME example.sign
+  COMMAND ${Python3_EXECUTABLE} ${PROJECT_SOURCE_DIR}/example/tests/test_sign.py -v
+  WORKING_DIRECTORY ${SETUPMENU_EXAMPLE_TEST_WORK})
+set_tests_properties(example.sign PROPERTIES ENVIRONMENT "${example_test_env}" TIMEOUT 120
+  FIXTURES_SETUP signed_programs)
+if(NOT SETUPMENU_SUPERBUILD)
+  # The release test builds the 32-bit tree that is signed here.
+  set_tests_properties(example.sign PROPERTIES DEPENDS example.release)
+endif()
+
+# The start-up tests again, on the signed launcher (the 64-bit build, which
+# runs here), registered as tests/e2e/e2e_tests.cmake registers its own.
+if(TARGET probe AND TARGET e2e_child)
+  add_test(NAME e2e.startup_signed
+    COMMAND ${Python3_EXECUTABLE} ${PROJECT_SOURCE_DIR}/tests/e2e/test_startup.py -v
+    WORKING_DIRECTORY ${SETUPMENU_E2E_DIR})
+  set_tests_properties(e2e.startup_signed PROPERTIES
+    TIMEOUT 300
+    ENVIRONMENT "SETUPMENU_E2E_LAUNCHER=${PROJECT_BINARY_DIR}/signed/win64/SetupMenu.exe;SETUPMENU_E2E_PROBE=$<TARGET_FILE:probe>;SETUPMENU_E2E_CHILD=$<TARGET_FILE:e2e_child>;SETUPMENU_WINE_RUN=${SETUPMENU_WINE_RUN};SETUPMENU_WINE_STATE=${SETUPMENU_WINE_STATE};SETUPMENU_E2E_WORK=${SETUPMENU_E2E_DIR}/work")
+  setupmenu_wine_test(e2e.startup_signed)
+  set_property(TEST e2e.startup_signed APPEND PROPERTY FIXTURES_REQUIRED signed_programs)
+endif()
