@@ -50,7 +50,9 @@ fi
 version=$(sed -n 's/^project(SetupMenu VERSION \([0-9][0-9.]*\).*/\1/p' "$root/CMakeLists.txt")
 [ -n "$version" ] || { echo "release: no project VERSION in CMakeLists.txt" >&2; exit 1; }
 name=SetupMenu-$version
-strip=i686-w64-mingw32-strip
+# strip writes the time of the run, or SOURCE_DATE_EPOCH, into a PE header:
+# 0 keeps the linker's (none).
+strip() { SOURCE_DATE_EPOCH=0 i686-w64-mingw32-strip -o "$2" "$1"; }
 
 # --- the 32-bit build -----------------------------------------------------------
 if [ ! -f "$win32/CMakeCache.txt" ]; then
@@ -77,9 +79,9 @@ trap 'rm -rf "$stage"' EXIT
 top=$stage/$name
 mkdir -p "$top/example/installers"
 
-"$strip" -o "$top/SetupMenu.exe" "$launcher"
+strip "$launcher" "$top/SetupMenu.exe"
 if [ -n "$checker" ]; then
-  "$strip" -o "$top/SetupMenuCheck.exe" "$checker"
+  strip "$checker" "$top/SetupMenuCheck.exe"
 else
   echo "release: no configuration checker in $win32; the bundle goes without it" >&2
 fi
@@ -88,12 +90,12 @@ fi
 for f in "$media"/*; do
   case ${f##*/} in
     installers|*.log|*.LOG) ;;
-    *.exe) "$strip" -o "$top/example/${f##*/}" "$f" ;;
+    *.exe) strip "$f" "$top/example/${f##*/}" ;;
     *) cp "$f" "$top/example/" ;;
   esac
 done
 for f in "$media"/installers/*.exe; do
-  "$strip" -o "$top/example/installers/${f##*/}" "$f"
+  strip "$f" "$top/example/installers/${f##*/}"
 done
 
 cp "$root/README.md" "$top/"
