@@ -33,7 +33,7 @@ add_test(NAME example.configuration
   COMMAND ${Python3_EXECUTABLE} ${PROJECT_SOURCE_DIR}/example/tests/test_example_config.py -v)
 set_tests_properties(example.configuration PROPERTIES ENVIRONMENT "${example_test_env}" TIMEOUT 60)
 
-foreach(name preview release)
+foreach(name preview release make_disc)
   add_test(NAME example.${name}
     COMMAND ${Python3_EXECUTABLE} ${PROJECT_SOURCE_DIR}/example/tests/test_${name}.py -v
     WORKING_DIRECTORY ${SETUPMENU_EXAMPLE_TEST_WORK})
