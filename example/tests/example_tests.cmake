@@ -64,3 +64,10 @@ if(TARGET probe AND TARGET e2e_child)
   setupmenu_wine_test(e2e.startup_signed)
   set_property(TEST e2e.startup_signed APPEND PROPERTY FIXTURES_REQUIRED signed_programs)
 endif()
+
+# Two release builds in other folders: the same programs, zip and disc image.
+add_test(NAME example.reproducible
+  COMMAND ${Python3_EXECUTABLE} ${PROJECT_SOURCE_DIR}/example/tests/test_reproducible.py -v
+  WORKING_DIRECTORY ${SETUPMENU_EXAMPLE_TEST_WORK})
+set_tests_properties(example.reproducible PROPERTIES ENVIRONMENT "${example_test_env}" TIMEOUT 900)
+setupmenu_wine_test(example.reproducible)
