@@ -232,6 +232,19 @@ class SignedRelease(unittest.TestCase):
         self.assertEqual(self.zips["signed"][name + "SetupMenu.exe"],
                          self.zips["signed"][name + "example/SetupMenu.exe"])
 
+    def test_removing_the_signature_gives_the_unsigned_program_back(self):
+        # The way a user compares a signed release with a build of their own.
+        name = f"SetupMenu-{project_version()}/"
+        for program in ("SetupMenu.exe", "SetupMenuCheck.exe"):
+            with self.subTest(program=program):
+                unsigned = os.path.join(self.work, "unsigned-" + program)
+                run = subprocess.run(["osslsigncode", "remove-signature", "-in",
+                                      os.path.join(self.work, "signed", name + program), "-out", unsigned],
+                                     capture_output=True, text=True)
+                self.assertEqual(run.returncode, 0, run.stdout + run.stderr)
+                with open(unsigned, "rb") as f:
+                    self.assertEqual(f.read(), self.zips["plain"][name + program])
+
     def test_nothing_else_changes(self):
         signed, plain = self.zips["signed"], self.zips["plain"]
         self.assertEqual(sorted(signed), sorted(plain))
