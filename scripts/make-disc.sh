@@ -87,6 +87,7 @@ cleanup() {
 }
 trap cleanup EXIT
 [ "$own_env" = 0 ] || "$root/tests/wine/wine-env.sh" start "$state"
+[ -f "$state/display" ] || fail "no Wine environment in $state (tests/wine/wine-env.sh start)"
 
 status=0
 (
@@ -97,6 +98,8 @@ status=0
   exec /usr/lib/wine/wine64 "$checker" "Z:${media//\//\\}" </dev/null >"$work/check.out" 2>"$work/check.err"
 ) || status=$?
 tr -d '\r' <"$work/check.out" >"$work/check.txt"
+# Without its result line the checker did not run to its end, whatever its status.
+grep -q '^result: ' "$work/check.txt" || [ "$status" -gt 2 ] || status=99
 case $status in
   0) ;;
   1) echo "make-disc: the checker warns (the image is made all the same):" >&2
