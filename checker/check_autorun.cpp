@@ -56,7 +56,7 @@ void CheckOpen(const char* file) {
         return;
     }
     const OpenCommand command = SplitOpenCommand(value, IsAnsiLeadByte);
-    char program[kPathChars + 8];
+    char program[kPathChars + kEntryChars + 8];  // never cut: a cut name could be another file
     std::snprintf(program, sizeof program, "%s%.*s%s", g_state.szProgramDir, static_cast<int>(command.program.size()),
                   command.program.data(), HasExtension(command.program) ? "" : ".exe");
     char quoted[kQuoted];
