@@ -1,6 +1,7 @@
 // The configuration checker: reads a media folder's configuration file with
 // the launcher's own code and tells, line by line, what the launcher would
-// make of it and what it would silently ignore.
+// make of it and what it would silently ignore; then the media folder's
+// autorun.inf, when it has one.
 //
 //   SetupMenuCheck [--name NAME] MEDIA_FOLDER [CONFIG]
 //
@@ -11,6 +12,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "checker/check_autorun.h"
 #include "checker/check_config.h"
 #include "checker/report.h"
 #include "config/text_rules.h"
@@ -31,7 +33,7 @@ void PrintUsage() {
         "usage: SetupMenuCheck [--name NAME] MEDIA_FOLDER [CONFIG]\n"
         "\n"
         "Checks the launcher's configuration file in MEDIA_FOLDER as the launcher\n"
-        "placed there would read it.\n"
+        "placed there would read it, and the folder's autorun.inf when it has one.\n"
         "\n"
         "  MEDIA_FOLDER  the folder that holds the launcher, its configuration\n"
         "                file and the files that the configuration names\n"
@@ -186,7 +188,9 @@ int Run(int argc, char** argv) {
         return kRefused;
     }
     PrintLine("version mark: [Version] Release gives a value: the launcher accepts the file");
-    const int warnings = CheckConfiguration();
+    CheckConfiguration();
+    CheckAutorun();
+    const int warnings = WarningCount();
     if (warnings == 0) {
         PrintLine("result: clean");
         return kClean;

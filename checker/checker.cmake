@@ -2,6 +2,8 @@
 # configuration code (setupmenu_core), so it reads exactly what the launcher reads.
 add_executable(SetupMenuCheck
   ${PROJECT_SOURCE_DIR}/checker/check_main.cpp
+  ${PROJECT_SOURCE_DIR}/checker/autorun_rules.cpp
+  ${PROJECT_SOURCE_DIR}/checker/check_autorun.cpp
   ${PROJECT_SOURCE_DIR}/checker/check_config.cpp
   ${PROJECT_SOURCE_DIR}/checker/known_keys.cpp
   ${PROJECT_SOURCE_DIR}/checker/report.cpp

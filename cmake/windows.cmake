@@ -17,7 +17,12 @@ set(SETUPMENU_PRODUCT_COMPILE_OPTIONS
 if(SETUPMENU_WERROR)
   list(APPEND SETUPMENU_PRODUCT_COMPILE_OPTIONS -Werror)
 endif()
-set(SETUPMENU_PRODUCT_LINK_OPTIONS -static-libgcc -static-libstdc++ -Wl,--gc-sections $<$<CONFIG:MinSizeRel>:-s>)
+# Reproducible: the same sources give the same bytes whatever the folders and
+# the time of the build (no link time stamp in the PE header, no build paths).
+list(APPEND SETUPMENU_PRODUCT_COMPILE_OPTIONS
+  -ffile-prefix-map=${PROJECT_SOURCE_DIR}=. -ffile-prefix-map=${PROJECT_BINARY_DIR}=.)
+set(SETUPMENU_PRODUCT_LINK_OPTIONS -static-libgcc -static-libstdc++ -Wl,--gc-sections
+  -Wl,--no-insert-timestamp $<$<CONFIG:MinSizeRel>:-s>)
 
 add_library(setupmenu_core STATIC ${SETUPMENU_PORTABLE_SOURCES} ${SETUPMENU_WIN32_SOURCES})
 target_include_directories(setupmenu_core PUBLIC ${PROJECT_SOURCE_DIR})

@@ -1,6 +1,6 @@
 # The example media: a complete media folder in <build>/example-media with the
-# launcher of this build, its configuration, the pictures drawn by
-# make_bitmaps.py and three stand-in installers of this build's bitness.
+# launcher of this build, its configuration and autorun entry, the pictures
+# drawn by make_bitmaps.py and three stand-in installers of this build's bitness.
 find_package(Python3 REQUIRED COMPONENTS Interpreter)
 
 set(SETUPMENU_EXAMPLE_SOURCE ${PROJECT_SOURCE_DIR}/example)
@@ -36,16 +36,20 @@ add_custom_command(
   VERBATIM)
 add_custom_target(example_bitmaps DEPENDS ${example_bitmaps})
 
-# The launcher and its configuration.
+# The launcher, its configuration and the disc's autorun entry.
 add_custom_command(
   OUTPUT ${SETUPMENU_EXAMPLE_MEDIA}/SetupMenu.exe ${SETUPMENU_EXAMPLE_MEDIA}/SetupMenu.ini
+         ${SETUPMENU_EXAMPLE_MEDIA}/autorun.inf
   COMMAND ${CMAKE_COMMAND} -E make_directory ${SETUPMENU_EXAMPLE_MEDIA}
   COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:SetupMenu> ${SETUPMENU_EXAMPLE_MEDIA}/SetupMenu.exe
   COMMAND ${CMAKE_COMMAND} -E copy ${SETUPMENU_EXAMPLE_SOURCE}/SetupMenu.ini ${SETUPMENU_EXAMPLE_MEDIA}/SetupMenu.ini
+  COMMAND ${CMAKE_COMMAND} -E copy ${SETUPMENU_EXAMPLE_SOURCE}/autorun.inf ${SETUPMENU_EXAMPLE_MEDIA}/autorun.inf
   DEPENDS SetupMenu $<TARGET_FILE:SetupMenu> ${SETUPMENU_EXAMPLE_SOURCE}/SetupMenu.ini
+          ${SETUPMENU_EXAMPLE_SOURCE}/autorun.inf
   COMMENT "Assembling the example media in ${SETUPMENU_EXAMPLE_MEDIA}"
   VERBATIM)
 
 add_custom_target(example_media ALL
-  DEPENDS ${SETUPMENU_EXAMPLE_MEDIA}/SetupMenu.exe ${SETUPMENU_EXAMPLE_MEDIA}/SetupMenu.ini ${example_bitmaps})
+  DEPENDS ${SETUPMENU_EXAMPLE_MEDIA}/SetupMenu.exe ${SETUPMENU_EXAMPLE_MEDIA}/SetupMenu.ini
+          ${SETUPMENU_EXAMPLE_MEDIA}/autorun.inf ${example_bitmaps})
 add_dependencies(example_media example_bitmaps ${example_installers})

@@ -182,21 +182,14 @@ def button_two_selected():
     return c
 
 
-def button_three(selected):
-    """A picture button: a disc and a caption, 150 by 52 pixels."""
-    c = Canvas(150, 52)
-    if selected:
-        c.vertical_gradient(0, 0, c.width, c.height, GOLD_LIGHT, GOLD)
-        edge, ring, caption = NAVY_DARK, WHITE, NAVY_DARK
-    else:
-        c.vertical_gradient(0, 0, c.width, c.height, NAVY_LIGHT, NAVY)
-        edge, ring, caption = STEEL, SILVER, CREAM
-    c.frame(0, 0, c.width, c.height, edge, thickness=2)
-    c.disc(27, 26, 19, ring, hole=5)
-    c.disc(27, 26, 19, edge, hole=18)
-    c.disc(27, 26, 8, edge, hole=7)
-    c.text(56, 10, "EXAMPLE", caption, scale=2)
-    c.text(56, 28, "THREE", caption, scale=2)
+def button_three_selected():
+    """Button3's hover picture: covers the text button exactly, its lines set
+    to the right as the button's text is."""
+    c = Canvas(*BUTTON_SIZE)
+    c.vertical_gradient(0, 0, c.width, c.height, GOLD_LIGHT, GOLD)
+    c.frame(0, 0, c.width, c.height, NAVY_DARK, thickness=2)
+    for y, line in ((14, "INSTALL"), (26, "EXAMPLE THREE")):
+        c.text(c.width - 8 - pixel_font.text_width(line), y, line, NAVY_DARK)
     return c
 
 
@@ -212,8 +205,7 @@ PICTURES = {
     "main.bmp": main_picture,
     "info1.bmp": info_one,
     "button2_sel.bmp": button_two_selected,
-    "button3.bmp": lambda: button_three(False),
-    "button3_sel.bmp": lambda: button_three(True),
+    "button3_sel.bmp": button_three_selected,
     "cancel.bmp": lambda: cancel(False),
     "cancel_sel.bmp": lambda: cancel(True),
 }

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs every Debian package that building, testing and previewing need.
+# Installs every Debian package that building, testing, previewing, signing
+# and making disc images need.
 # Idempotent; run as root on Debian 12. The i386 architecture is never added
 # here and Debian 12's wine32 is never used (some kernels here refuse 32-bit
 # Linux binaries): the shipped 32-bit launcher runs under Debian 13's Wine 10
@@ -15,6 +16,7 @@ packages=(
   xvfb xdotool x11-utils imagemagick libx11-6 libxfixes3
   python3 zip unzip file
   mmdebstrap util-linux
+  xorriso osslsigncode openssl
 )
 
 missing=()

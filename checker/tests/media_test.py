@@ -140,9 +140,18 @@ def clean_edited(*changes, **kwargs):
     return with_clean(ini=ini, **kwargs)
 
 
+def autorun(open_="SETUP.EXE", icon="SETUP.EXE,0", label="Clean media", files=None, **kwargs):
+    """The clean media with an autorun.inf of these entries (None: left out)."""
+    entries = [f"{key}={value}" for key, value in (("open", open_), ("icon", icon), ("label", label))
+               if value is not None]
+    return with_clean(ini=CLEAN_INI, files={"autorun.inf": "[autorun]\n" + "\n".join(entries) + "\n",
+                                            **(files or {})}, **kwargs)
+
+
 CASES = {
     # -- outcomes --
-    "clean": with_clean(ini=CLEAN_INI, status=0, lines=["result: clean"], absent=["SETUP.log"]),
+    "clean": with_clean(ini=CLEAN_INI, status=0, lines=["result: clean", "autorun: no autorun.inf"],
+                        absent=["SETUP.log"]),
     "defaults": Case(ini=VERSION, status=0, lines=[
         "[Main] Exit = off (default)",
         "[Main] Debug = off (default)",
@@ -314,6 +323,36 @@ CASES = {
         lines=["[Button1] Bgcolor = 0,64,128 (default: the Main colour)"]),
     "debug_on_writes_no_log": clean_edited(("Main", "Debug", "On"), status=0, absent=["SETUP.log"],
                                            lines=["[Main] Debug = on: log file {media}SETUP.log"]),
+
+    # -- the autorun entry --
+    "autorun_clean": autorun(status=0, lines=[
+        "autorun: {media}autorun.inf", "autorun: open starts the launcher with the configuration checked here"]),
+    "autorun_without_open": autorun(open_=None, icon="sub\\disc.ico", files={"sub/disc.ico": "icon"}, status=0,
+                                    lines=["autorun: no open entry: inserting the medium starts no program"]),
+    "autorun_open_missing_file": autorun(open_="INSTALL.EXE", warnings=[
+        ("[autorun] open", "names \"{media}INSTALL.EXE\", which is not a file in the media folder")]),
+    "autorun_open_without_extension": autorun(open_="SETUP", status=0),
+    "autorun_open_other_program": autorun(open_="setup1.exe", warnings=[
+        ("[autorun] open", "starts \"{media}setup1.exe\", not the launcher SETUP.exe checked here")]),
+    "autorun_open_launcher_in_subfolder": autorun(open_="sub\\setup2.exe", warnings=[
+        ("[autorun] open", "not the launcher SETUP.exe checked here")]),
+    "autorun_open_configuration_missing": autorun(open_="SETUP.EXE menu", warnings=[
+        ("[autorun] open", "starts the launcher with \"menu\", so it reads \"{media}menu.INI\", which does not "
+                           "exist: the launcher refuses it")]),
+    "autorun_open_configuration_refused": autorun(open_="SETUP.EXE menu", files={"menu.INI": "[Main]\nTitle=x\n"},
+                                                  warnings=[
+        ("[autorun] open", "so it reads \"{media}menu.INI\", which has no [Version] Release value")]),
+    "autorun_open_other_configuration": autorun(open_="SETUP.EXE menu", files={"menu.INI": VERSION}, status=0,
+                                                lines=["autorun: open starts the launcher with \"{media}menu.INI\", "
+                                                       "which it accepts"]),
+    "autorun_open_checked_configuration": autorun(open_="SETUP.EXE menu", files={"menu.INI": VERSION},
+                                                  args=["menu"], status=0, lines=[
+        "autorun: open starts the launcher with the configuration checked here"]),
+    "autorun_icon_missing": autorun(icon="disc.ico", warnings=[
+        ("[autorun] icon", "names \"{media}disc.ico\", which is not a file in the media folder")]),
+    "autorun_label_too_long": autorun(label="L" * 33, warnings=[
+        ("[autorun] label", "is 33 characters long: Windows shows only the first 32")]),
+    "autorun_label_at_limit": autorun(label="L" * 32, status=0),
 
     # -- the launcher's name and the checker's own errors --
     "name_from_program_with_config": Case(ini=None, launcher=None, files={

@@ -172,3 +172,25 @@ class WineSession:
 
     def xdotool(self, *args):
         subprocess.run(["xdotool", *args], env=self.env, check=True)
+
+
+def make_certificate(folder, password="throwaway password"):
+    """A throwaway self-signed code-signing certificate made with openssl:
+    the PKCS#12 file, the certificate alone (PEM, the trust anchor for
+    verifying) and a file holding the PKCS#12 file's password."""
+    key, pem, pfx, secret = (os.path.join(folder, name) for name in
+                             ("signer.key", "signer.pem", "signer.pfx", "signer.pass"))
+    with open(secret, "w") as f:
+        f.write(password)
+    subprocess.run(["openssl", "req", "-x509", "-newkey", "rsa:2048", "-nodes", "-keyout", key, "-out", pem,
+                    "-days", "2", "-subj", "/CN=SetupMenu test signer", "-addext", "extendedKeyUsage=codeSigning"],
+                   check=True, capture_output=True)
+    subprocess.run(["openssl", "pkcs12", "-export", "-out", pfx, "-inkey", key, "-in", pem,
+                    "-passout", "file:" + secret], check=True, capture_output=True)
+    return pfx, pem, secret
+
+
+def verify_signature(path, trusted_pem):
+    """osslsigncode's verdict on a program's Authenticode signature."""
+    return subprocess.run(["osslsigncode", "verify", "-CAfile", trusted_pem, "-in", path],
+                          capture_output=True, text=True)

@@ -79,13 +79,14 @@ class ExampleConfiguration(unittest.TestCase):
 
     def test_the_example_uses_every_documented_key(self):
         # The buttons and Cancel share most keys: each needs to appear in one of them.
+        # A button picture would hide the text whose alignment the buttons show.
         self.assertEqual(set(self.docs), {"version", "main", "splash", "cancel"} | set(BUTTONS))
         for section, keys in self.docs.items():
             where = BUTTONS + ("cancel",) if section in BUTTONS + ("cancel",) else (section,)
             used = set().union(*(
                 {k for k, v in self.example.get(s, {}).items() if given(v)} for s in where))
             with self.subTest(section=section):
-                self.assertEqual(keys - used, set())
+                self.assertEqual(keys - used - {"imagetext"}, set())
 
     def test_cancel_has_a_picture_and_a_hover_picture(self):
         for key in ("image", "imagesel"):
@@ -95,13 +96,25 @@ class ExampleConfiguration(unittest.TestCase):
     def test_the_example_shows_every_alignment_and_switches_both_switches_on(self):
         aligns = {self.example[b]["aligntext"].lower() for b in BUTTONS}
         self.assertEqual(aligns, {"left", "center", "right"})
+        for button in BUTTONS:
+            with self.subTest(button=button):
+                # A normal picture takes the place of the text and its alignment.
+                self.assertTrue(given(self.example[button].get("text")))
+                self.assertFalse(any(given(self.example[button].get(k)) for k in ("imagetext", "image")))
         self.assertEqual(self.example["main"]["exit"].lower(), "on")
         self.assertEqual(self.example["main"]["debug"].lower(), "on")
+
+    def test_the_autorun_entry_starts_the_launcher_with_its_icon_and_the_title(self):
+        autorun = read_profile(os.path.join(SOURCE, "example", "autorun.inf"))["autorun"]
+        self.assertEqual(autorun["open"], "SetupMenu.exe")
+        self.assertEqual(autorun["icon"], "SetupMenu.exe,0")
+        self.assertEqual(autorun["label"], self.example["main"]["title"])
+        self.assertTrue(os.path.isfile(os.path.join(MEDIA, "autorun.inf")))
 
     def test_every_file_the_example_names_is_in_the_built_media(self):
         named = [(s, k, v) for s, keys in self.example.items() for k, v in keys.items()
                  if k in ("image", "imagetext", "imagesel", "command") and given(v)]
-        self.assertGreaterEqual(len(named), 12)
+        self.assertGreaterEqual(len(named), 10)
         for section, key, value in named:
             with self.subTest(section=section, key=key):
                 self.assertNotIn("/", value, "file names take backslashes")

@@ -1,6 +1,7 @@
 """scripts/release.sh: the zip holds the 32-bit launcher, the example media with
-32-bit installers, the README and the docs, and the example media runs from
-the unpacked folder."""
+32-bit installers, the README and the docs, in sorted entries with the last
+commit's time; the example media runs from the unpacked folder; with --sign
+the launcher and the checker are signed and nothing else changes."""
 
 import os
 import re
@@ -14,7 +15,7 @@ import zipfile
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, HERE)
-from media_tools import WineSession, given, read_profile  # noqa: E402
+from media_tools import WineSession, given, make_certificate, read_profile, verify_signature  # noqa: E402
 
 SOURCE = os.environ.get("SETUPMENU_SOURCE", os.path.dirname(os.path.dirname(HERE)))
 WIN32_BUILD = os.environ.get("SETUPMENU_WIN32_BUILD", "")
@@ -38,6 +39,24 @@ def pe_facts(path):
     magic, = struct.unpack_from("<H", data, pe + 24)
     subsystem, = struct.unpack_from("<H", data, pe + 24 + 68)
     return {"machine": machine, "magic": magic, "subsystem": subsystem, "symbols": symbols}
+
+
+def certificate_table_size(path):
+    """The size the PE header gives the certificate table (0: not signed)."""
+    with open(path, "rb") as f:
+        data = f.read()
+    pe, = struct.unpack_from("<I", data, 0x3C)
+    magic, = struct.unpack_from("<H", data, pe + 24)
+    directories = pe + 24 + (96 if magic == PE32_MAGIC else 112)
+    return struct.unpack_from("<I", data, directories + 4 * 8 + 4)[0]
+
+
+def release(out, *options):
+    """Runs release.sh into `out`; the run and the zip's path."""
+    run = subprocess.run(
+        [os.path.join(SOURCE, "scripts", "release.sh"), "--out", out, "--win32-build", WIN32_BUILD, *options],
+        stdin=subprocess.DEVNULL, capture_output=True, text=True, timeout=600)
+    return run, os.path.join(out, f"SetupMenu-{project_version()}.zip")
 
 
 def project_version():
@@ -65,13 +84,9 @@ class ReleaseBundle(unittest.TestCase):
     @classmethod
     def setUpClass(cls):
         cls.work = tempfile.mkdtemp(prefix="release-", dir=os.environ.get("SETUPMENU_TEST_WORK"))
-        run = subprocess.run(
-            [os.path.join(SOURCE, "scripts", "release.sh"), "--out", os.path.join(cls.work, "dist"),
-             "--win32-build", WIN32_BUILD],
-            stdin=subprocess.DEVNULL, capture_output=True, text=True, timeout=600)
+        run, cls.zip_path = release(os.path.join(cls.work, "dist"))
         cls.release = run
         cls.name = f"SetupMenu-{project_version()}"
-        cls.zip_path = os.path.join(cls.work, "dist", cls.name + ".zip")
         cls.top = os.path.join(cls.work, "unpacked", cls.name)
         if run.returncode == 0 and os.path.isfile(cls.zip_path):
             with zipfile.ZipFile(cls.zip_path) as z:
@@ -102,6 +117,25 @@ class ReleaseBundle(unittest.TestCase):
                 self.assertEqual(facts["symbols"], 0, "not stripped")
                 if program not in checker:
                     self.assertEqual(facts["subsystem"], SUBSYSTEM_WINDOWS_GUI)
+
+    def test_entries_are_sorted_with_the_commit_time_and_fixed_modes(self):
+        commit = int(subprocess.run(["git", "-C", SOURCE, "log", "-1", "--format=%ct"], check=True,
+                                    capture_output=True, text=True).stdout)
+        when = time.gmtime(commit)
+        when = (*when[:5], when[5] - when[5] % 2)  # DOS times count seconds in twos
+        self.assertEqual(self.names, sorted(self.names))
+        with zipfile.ZipFile(self.zip_path) as z:
+            for info in z.infolist():
+                with self.subTest(entry=info.filename):
+                    self.assertFalse(info.is_dir())
+                    self.assertEqual(info.date_time, when)
+                    mode = 0o100755 if info.filename.endswith(".exe") else 0o100644
+                    self.assertEqual(info.external_attr >> 16, mode)
+
+    def test_programs_are_not_signed_without_sign(self):
+        for program in ("SetupMenu.exe", "SetupMenuCheck.exe"):
+            with self.subTest(program=program):
+                self.assertEqual(certificate_table_size(os.path.join(self.top, program)), 0)
 
     def test_the_checker_comes_along_when_the_build_has_one(self):
         built = [os.path.join(d, f) for d, _, files in os.walk(WIN32_BUILD)
@@ -163,6 +197,34 @@ class ReleaseBundle(unittest.TestCase):
             log = f.read().split(b"\r\n")
         self.assertEqual(log[0], b"Debugging Started!")
         self.assertEqual(log[-2:], [b"Debugging Closed!", b""])
+
+
+class SignedRelease(unittest.TestCase):
+    def test_sign_signs_the_launcher_and_the_checker_and_changes_nothing_else(self):
+        work = tempfile.mkdtemp(prefix="release-signed-", dir=os.environ.get("SETUPMENU_TEST_WORK"))
+        pfx, pem, secret = make_certificate(work)
+        zips = {}
+        for kind, options in (("signed", ["--sign", pfx, "--password-file", secret]), ("plain", [])):
+            run, path = release(os.path.join(work, kind), *options)
+            self.assertEqual(run.returncode, 0, run.stderr)
+            with zipfile.ZipFile(path) as z:
+                z.extractall(os.path.join(work, kind))
+                zips[kind] = {name.split("/", 1)[1]: z.read(name) for name in z.namelist()}
+        signed, plain = zips["signed"], zips["plain"]
+        self.assertEqual(sorted(signed), sorted(plain))
+        changed = sorted(name for name in plain if signed[name] != plain[name])
+        self.assertEqual(changed, ["SetupMenu.exe", "SetupMenuCheck.exe", "example/SetupMenu.exe"])
+        top = os.path.join(work, "signed", f"SetupMenu-{project_version()}")
+        for program in changed:
+            with self.subTest(program=program):
+                verdict = verify_signature(os.path.join(top, program), pem)
+                self.assertEqual(verdict.returncode, 0, verdict.stdout + verdict.stderr)
+                # How a user compares a signed release with a build of their own.
+                unsigned = os.path.join(work, program.replace("/", "-"))
+                subprocess.run(["osslsigncode", "remove-signature", "-in", os.path.join(top, program),
+                                "-out", unsigned], check=True, capture_output=True)
+                with open(unsigned, "rb") as f:
+                    self.assertEqual(f.read(), plain[program])
 
 
 if __name__ == "__main__":

@@ -27,13 +27,13 @@ if(SETUPMENU_EXE32)
   set(SETUPMENU_E2E_32_ENV wow64)
 endif()
 
-# setupmenu_e2e_test(<file> [TIMEOUT seconds] [BUILDS 32 64]): registers
-# tests/e2e/<file> as e2e.exe<bits>.<name> for each build, <name> being the
-# file name without "test_" and ".py". The harness finds the launcher, the
+# setupmenu_e2e_test(<file> [TIMEOUT seconds] [BUILDS 32 64] [NAME name]):
+# registers tests/e2e/<file> as e2e.exe<bits>.<name> for each build, <name>
+# being the file name without "test_" and ".py" unless given. The harness finds the launcher, the
 # probe, the helpers and the Wine environment through the environment; a run
 # whose environment this machine cannot provide reports itself skipped (77).
 function(setupmenu_e2e_test file)
-  cmake_parse_arguments(E2E "" "TIMEOUT" "BUILDS" ${ARGN})
+  cmake_parse_arguments(E2E "" "TIMEOUT;NAME" "BUILDS" ${ARGN})
   if(NOT E2E_TIMEOUT)
     set(E2E_TIMEOUT 300)
   endif()
@@ -41,6 +41,9 @@ function(setupmenu_e2e_test file)
     set(E2E_BUILDS ${SETUPMENU_E2E_BUILDS})
   endif()
   string(REGEX REPLACE "^test_(.*)\\.py$" "\\1" name ${file})
+  if(E2E_NAME)
+    set(name ${E2E_NAME})
+  endif()
   foreach(bits ${E2E_BUILDS})
     if(NOT bits IN_LIST SETUPMENU_E2E_BUILDS)
       continue()

@@ -1,0 +1,15 @@
+// The media folder's autorun.inf, when it has one: whether inserting the
+// medium starts the launcher being checked with a configuration it accepts,
+// and whether the icon and label it names show as meant.
+#pragma once
+
+namespace setupmenu {
+namespace check {
+
+// Prints what the entry does and a warning for each problem. Runs once the
+// state record holds the media folder, the launcher's base name and the path
+// of the configuration file being checked.
+void CheckAutorun();
+
+}  // namespace check
+}  // namespace setupmenu

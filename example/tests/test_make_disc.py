@@ -1,0 +1,134 @@
+"""scripts/make-disc.sh: both trees of the image, read back with xorriso, hold
+the folder byte for byte (long names and blanks under Joliet); an autorun.inf
+is added when the folder has none; labels follow ISO 9660; --sign signs in
+the image only; a folder the launcher would refuse gives no image."""
+
+import os
+import shutil
+import subprocess
+import sys
+import tempfile
+import unittest
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from media_tools import make_certificate, verify_signature  # noqa: E402
+
+SOURCE = os.environ["SETUPMENU_SOURCE"]
+MEDIA = os.environ["SETUPMENU_EXAMPLE_MEDIA"]
+CHECKER = os.environ["SETUPMENU_CHECKER64"]
+LAUNCHER64 = os.environ["SETUPMENU_LAUNCHER64"]
+
+
+def make_disc(media, iso, *options):
+    return subprocess.run([os.path.join(SOURCE, "scripts", "make-disc.sh"), "--checker", CHECKER, *options,
+                           media, iso], stdin=subprocess.DEVNULL, capture_output=True, text=True, timeout=300)
+
+
+def folder_files(folder):
+    files = {}
+    for directory, _, names in os.walk(folder):
+        for name in names:
+            with open(os.path.join(directory, name), "rb") as f:
+                files[os.path.relpath(os.path.join(directory, name), folder)] = f.read()
+    return files
+
+
+def extract(iso, tree, folder):
+    """The files of one tree: "norock" is Joliet, "any" Rock Ridge, "ecma119" plain ISO 9660."""
+    subprocess.run(["xorriso", "-no_rc", "-report_about", "FAILURE", "-read_fs", tree, "-osirrox", "on",
+                    "-indev", iso, "-extract", "/", folder], check=True, capture_output=True)
+    return folder_files(folder)
+
+
+def volume_ids(iso):
+    """The volume ids of the primary and of the Joliet volume descriptor."""
+    with open(iso, "rb") as f:
+        data = f.read(20 * 2048)
+    primary, joliet = data[16 * 2048:17 * 2048], data[17 * 2048:18 * 2048]
+    assert primary[0] == 1 and joliet[0] == 2 and joliet[88:91] == b"%/E"
+    return primary[40:72].decode("ascii").rstrip(), joliet[40:72].decode("utf-16-be").rstrip()
+
+
+class MakeDisc(unittest.TestCase):
+    def setUp(self):
+        self.work = tempfile.mkdtemp(prefix="disc-", dir=os.environ.get("SETUPMENU_TEST_WORK"))
+        self.iso = os.path.join(self.work, "disc.iso")
+
+    def small_media(self, name, ini):
+        media = os.path.join(self.work, name)
+        os.makedirs(media)
+        shutil.copyfile(LAUNCHER64, os.path.join(media, "SETUP.EXE"))
+        with open(os.path.join(media, "SETUP.INI"), "w", newline="\r\n") as f:
+            f.write(ini)
+        return media
+
+    def assertMade(self, run):
+        self.assertEqual((run.returncode, run.stdout.strip()), (0, self.iso), run.stderr)
+
+    def test_the_example_media_with_its_autorun_entry(self):
+        self.assertMade(make_disc(MEDIA, self.iso))
+        folder = folder_files(MEDIA)
+        self.assertIn("autorun.inf", folder)
+        for tree in ("norock", "any"):
+            with self.subTest(tree=tree):
+                self.assertEqual(extract(self.iso, tree, os.path.join(self.work, tree)), folder)
+        self.assertEqual(volume_ids(self.iso), ("EXAMPLE_MEDIA", "EXAMPLE_MEDIA"))
+
+    def test_long_names_and_a_written_autorun_entry(self):
+        media = os.path.join(self.work, "media")
+        shutil.copytree(MEDIA, media, ignore=shutil.ignore_patterns("autorun.inf"))
+        ini = os.path.join(media, "SetupMenu.ini")
+        with open(ini) as f:
+            text = f.read().replace("Title=Example Media Setup", "Title=Example Media Setup, Second Edition")
+        long_names = {"A long file name with blanks.txt": b"1", "sub folder/Name, with comma.dat": b"2"}
+        for name, data in [(ini, text.encode())] + [(os.path.join(media, n), d) for n, d in long_names.items()]:
+            os.makedirs(os.path.dirname(name), exist_ok=True)
+            with open(name, "wb") as f:
+                f.write(data)
+        before = folder_files(media)
+        self.assertMade(make_disc(media, self.iso))
+        files = extract(self.iso, "norock", os.path.join(self.work, "joliet"))
+        # The title cut to the 32 characters Windows shows.
+        self.assertEqual(files.pop("autorun.inf"), b"[autorun]\r\nopen=SetupMenu.exe\r\nicon=SetupMenu.exe,0\r\n"
+                                                   b"label=Example Media Setup, Second Edit\r\n")
+        self.assertEqual(files, before)
+        self.assertFalse(set(long_names) & set(extract(self.iso, "ecma119", os.path.join(self.work, "plain"))))
+        self.assertEqual(folder_files(media), before)
+
+    def test_labels_follow_iso_9660_and_warnings_do_not_stop_the_image(self):
+        # (options, folder name, volume id)
+        for options, name, volume_id in [([], "my-media", "MY_MEDIA"),
+                                         (["--label", "Example media 1.0"], "a", "EXAMPLE_MEDIA_1_0"),
+                                         (["--label", "Disc " * 8], "b", ("DISC_" * 7)[:32])]:
+            with self.subTest(options=options, folder=name):
+                media = self.small_media(name, "[Version]\nRelease=1\n[Main]\nImage=gone.bmp\n")
+                run = make_disc(media, self.iso, *options)
+                self.assertMade(run)
+                self.assertIn("warning: [Main] Image", run.stderr)
+                self.assertEqual(volume_ids(self.iso), (volume_id, volume_id[:16]))
+
+    def test_a_folder_the_launcher_would_refuse_gives_no_image(self):
+        run = make_disc(self.small_media("media", "[Main]\nTitle=No version mark\n"), self.iso)
+        self.assertEqual(run.returncode, 1)
+        self.assertIn("refused: the file has no [Version] section", run.stderr)
+        self.assertEqual(os.listdir(self.work), ["media"])
+
+    def test_sign_signs_the_launcher_and_the_checker_in_the_image_only(self):
+        pfx, pem, secret = make_certificate(self.work)
+        media = self.small_media("media", "[Version]\nRelease=1\n")
+        shutil.copyfile(CHECKER, os.path.join(media, "SetupMenuCheck.exe"))
+        before = folder_files(media)
+        self.assertMade(make_disc(media, self.iso, "--sign", pfx, "--password-file", secret))
+        self.assertEqual(folder_files(media), before)
+        files = extract(self.iso, "norock", os.path.join(self.work, "joliet"))
+        for program in ("SETUP.EXE", "SetupMenuCheck.exe"):
+            with self.subTest(program=program):
+                verdict = verify_signature(os.path.join(self.work, "joliet", program), pem)
+                self.assertEqual(verdict.returncode, 0, verdict.stdout)
+                self.assertNotEqual(files.pop(program), before.pop(program))
+        files.pop("autorun.inf")
+        self.assertEqual(files, before)
+
+
+if __name__ == "__main__":
+    unittest.main()
