@@ -41,7 +41,7 @@ import sys
 import time
 
 WINE = "/usr/lib/wine/wine64"
-WINE_RUN = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests", "wine", "wine-run.sh")
+WINE_RUN = os.path.normpath(os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests", "wine", "wine-run.sh"))
 KIB = 1024
 SIZE_GOAL = 32 * KIB
 RATIO_GOAL_MINIMAL = 1.05
