@@ -41,7 +41,7 @@ import sys
 import time
 
 WINE = "/usr/lib/wine/wine64"
-WINE_RUN = os.path.normpath(os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests", "wine", "wine-run.sh"))
+WINE_RUN = os.path.join(os.path.dirname(os.path.dirname(os.path.abspath(__file__))), "tests", "wine", "wine-run.sh")
 KIB = 1024
 SIZE_GOAL = 32 * KIB
 RATIO_GOAL_MINIMAL = 1.05
@@ -268,7 +268,8 @@ def prepare_media(build):
     folders = {}
     for tree in ("w64", "w32"):
         t = os.path.join(build, tree)
-        product, floor = os.path.join(t, "product", "bin", "SetupMenu.exe"), os.path.join(t, "bin", "SetupMenuFloor.exe")
+        product = os.path.join(t, "product", "bin", "SetupMenu.exe")
+        floor = os.path.join(t, "bin", "SetupMenuFloor.exe")
         example = os.path.join(t, "product", "example-media")
         programs = {"floor": (floor, None), "minimal": (product, minimal_ini), "example": (product, example)}
         if tree == "w64":
