@@ -4,16 +4,18 @@
     bench.py --build BUILD_DIR [--runs N] [--leaves N] [--cost-runs N]
 
 BUILD_DIR is where scripts/bench.sh built the two trees of bench/ (w32: the
-product as shipped; w64: the same sources for wine64, with the floor, the
-timing build and the measuring helper) and started the Wine environment
-(BUILD_DIR/wine). Every figure stands next to a floor measured in the same
-run on the same machine:
+product as shipped and its floor; w64: the same sources for wine64, with the
+floor, the timing build and the measuring helper) and started two Wine
+environments: Debian 12's wine64 (BUILD_DIR/wine) and Debian 13's Wine 10 in
+WoW64 mode (BUILD_DIR/wine-wow64), which runs the 32-bit programs. Every
+figure stands next to a floor measured in the same run on the same machine:
 
   1. size of the 32-bit product, stripped, against the floor program built by
      the same toolchain with the same flags;
   2. start-up, from just before CreateProcess to the menu dialog visible,
      minimal configuration and example media, runs of product and floor
-     interleaved; the timing build shows where the launcher's own time goes;
+     interleaved, 64-bit under wine64 and 32-bit under WoW64; the timing
+     build shows where the launcher's own time goes;
   3. hover leave: from the pointer leaving a button to its selected control
      hidden;
   4. cost of a run: peak working set, windows and GDI objects.
@@ -39,6 +41,7 @@ import sys
 import time
 
 WINE = "/usr/lib/wine/wine64"
+WINE_RUN = os.path.join(os.path.dirname(os.path.dirname(os.path.abspath(__file__))), "tests", "wine", "wine-run.sh")
 KIB = 1024
 SIZE_GOAL = 32 * KIB
 RATIO_GOAL_MINIMAL = 1.05
@@ -61,13 +64,26 @@ def windows_path(path):
     return "Z:" + os.path.abspath(path).replace("/", "\\")
 
 
-def wine_env(build):
-    state = os.path.join(build, "wine")
+def wine_env(build, name):
+    """How to run a Windows program in the Wine environment BUILD_DIR/NAME:
+    wine64 directly, the WoW64 one through wine-run.sh, which enters its
+    tree. Only "unavailable" is set when that machine cannot run it."""
+    state = os.path.join(build, name)
+    try:
+        with open(os.path.join(state, "unavailable")) as f:
+            return {"unavailable": f.read().strip() or "no reason given"}
+    except OSError:
+        pass
     env = dict(os.environ)
-    env.update(WINEPREFIX=os.path.join(state, "prefix"), WINEDEBUG="-all", WINEDLLOVERRIDES="mscoree,mshtml=")
+    env["WINEDEBUG"] = "-all"
     with open(os.path.join(state, "display")) as f:
         env["DISPLAY"] = f.read().strip()
-    return env
+    with open(os.path.join(state, "kind")) as f:
+        kind = f.read().strip()
+    if kind == "wine64":
+        env.update(WINEPREFIX=os.path.join(state, "prefix"), WINEDLLOVERRIDES="mscoree,mshtml=")
+        return {"argv": [WINE], "env": env}
+    return {"argv": [WINE_RUN, state], "env": env}
 
 
 def run_to_file(argv, env, out_path):
@@ -242,61 +258,54 @@ def read_title(ini_path):
 
 
 def prepare_media(build):
-    """The folders the runs start from: the floor, the product and the timing
-    build each with the minimal configuration and with the example media."""
-    w64 = os.path.join(build, "w64")
-    product = os.path.join(w64, "product", "bin", "SetupMenu.exe")
-    timed = os.path.join(w64, "bin", "SetupMenuTimed.exe")
-    floor = os.path.join(w64, "bin", "SetupMenuFloor.exe")
-    floor_timed = os.path.join(w64, "bin", "SetupMenuFloorTimed.exe")
-    example = os.path.join(w64, "product", "example-media")
+    """The folders the runs start from, by tree (w64, w32): the floor, and the
+    product with the minimal configuration and with the example media, each
+    in a folder of its own; for the 64-bit tree also the timing builds."""
     minimal_ini = os.path.join(os.path.dirname(os.path.abspath(__file__)), "media", "minimal.ini")
-    for path in (product, timed, floor, floor_timed, example, minimal_ini):
-        if not os.path.exists(path):
-            die(f"missing {path}: build the 64-bit tree first")
-
     root = os.path.join(build, "run")
     shutil.rmtree(root, ignore_errors=True)
-    os.makedirs(root)
-    folders = {}
-
-    def media(name, exe, source_dir=None):
-        folder = os.path.join(root, name)
-        if source_dir:
-            shutil.copytree(source_dir, folder)
-        else:
-            os.makedirs(folder)
-            shutil.copy(minimal_ini, os.path.join(folder, "SetupMenu.ini"))
-        for stale in ("SetupMenu.log",):
-            if os.path.exists(os.path.join(folder, stale)):
-                os.remove(os.path.join(folder, stale))
-        shutil.copy(exe, os.path.join(folder, "SetupMenu.exe"))
-        folders[name] = os.path.join(folder, "SetupMenu.exe")
-
-    os.makedirs(os.path.join(root, "floor"))
-    shutil.copy(floor, os.path.join(root, "floor", "SetupMenuFloor.exe"))
-    folders["floor"] = os.path.join(root, "floor", "SetupMenuFloor.exe")
-    os.makedirs(os.path.join(root, "floor-timed"))
-    shutil.copy(floor_timed, os.path.join(root, "floor-timed", "SetupMenuFloor.exe"))
-    folders["floor-timed"] = os.path.join(root, "floor-timed", "SetupMenuFloor.exe")
-    media("minimal", product)
-    media("minimal-timed", timed)
-    media("example", product, example)
-    media("example-timed", timed, example)
     os.makedirs(os.path.join(root, "traces"))
-    return root, folders, read_title(os.path.join(example, "SetupMenu.ini"))
+    folders = {}
+    for tree in ("w64", "w32"):
+        t = os.path.join(build, tree)
+        product = os.path.join(t, "product", "bin", "SetupMenu.exe")
+        floor = os.path.join(t, "bin", "SetupMenuFloor.exe")
+        example = os.path.join(t, "product", "example-media")
+        programs = {"floor": (floor, None), "minimal": (product, minimal_ini), "example": (product, example)}
+        if tree == "w64":
+            timed = os.path.join(t, "bin", "SetupMenuTimed.exe")
+            programs.update({"floor-timed": (os.path.join(t, "bin", "SetupMenuFloorTimed.exe"), None),
+                             "minimal-timed": (timed, minimal_ini), "example-timed": (timed, example)})
+        folders[tree] = {}
+        for name, (exe, media) in programs.items():
+            for path in (exe, media):
+                if path and not os.path.exists(path):
+                    die(f"missing {path}: build the {tree} tree first")
+            folder = os.path.join(root, tree, name)
+            if media and os.path.isdir(media):
+                shutil.copytree(media, folder)
+            else:
+                os.makedirs(folder)
+                if media:
+                    shutil.copy(media, os.path.join(folder, "SetupMenu.ini"))
+            if os.path.exists(os.path.join(folder, "SetupMenu.log")):
+                os.remove(os.path.join(folder, "SetupMenu.log"))
+            target = os.path.join(folder, "SetupMenuFloor.exe" if name.startswith("floor") else "SetupMenu.exe")
+            shutil.copy(exe, target)
+            folders[tree][name] = target
+    return root, folders, read_title(os.path.join(build, "w64", "product", "example-media", "SetupMenu.ini"))
 
 
-def meter_startup(build, env, folders, example_title, cases, rounds, warmup, settle_ms, out_name):
+def meter_startup(build, wine, folders, example_title, cases, rounds, warmup, settle_ms, out_name):
     meter = os.path.join(build, "w64", "bin", "bench_meter.exe")
     traces = os.path.join(build, "run", "traces")
     captions = {"floor": FLOOR_CAPTION, "floor-timed": FLOOR_CAPTION, "minimal": FLOOR_CAPTION, "minimal-timed": FLOOR_CAPTION,
                 "example": example_title, "example-timed": example_title}
-    argv = [WINE, meter, "startup", "--rounds", str(rounds), "--warmup", str(warmup), "--settle", str(settle_ms)]
+    argv = wine["argv"] + [meter, "startup", "--rounds", str(rounds), "--warmup", str(warmup), "--settle", str(settle_ms)]
     for name in cases:
         trace = windows_path(os.path.join(traces, f"{name}-%d.txt")) if name.endswith("-timed") else ""
         argv += ["--case", f"{name}|{windows_path(folders[name])}|{captions[name]}|{trace}"]
-    status, text = run_to_file(argv, env, os.path.join(build, "run", out_name))
+    status, text = run_to_file(argv, wine["env"], os.path.join(build, "run", out_name))
     runs = []
     for line in text.splitlines():
         line = line.strip()
@@ -310,6 +319,11 @@ def meter_startup(build, env, folders, example_title, cases, rounds, warmup, set
     crashed = [r for r in runs if r.get("exit") != 0]
     if crashed:
         die(f"{len(crashed)} runs did not end with exit code 0, first: {crashed[0]}")
+    # A program Wine cannot run as built must not be measured as another kind.
+    bits = {name: 64 if pe_layout(folders[name])["pe32plus"] else 32 for name in cases}
+    wrong = [r for r in runs if r.get("bits") != bits[r["case"]]]
+    if wrong:
+        die(f"{len(wrong)} runs did not run as {bits[wrong[0]['case']]}-bit programs, first: {wrong[0]}")
     return [r for r in runs if not r["warmup"]]
 
 
@@ -467,13 +481,13 @@ class Pointer:
         self.x11.XCloseDisplay(self.display)
 
 
-def measure_hover(build, env, exe, caption, leaves):
+def measure_hover(build, wine, exe, caption, leaves):
     meter = os.path.join(build, "w64", "bin", "bench_meter.exe")
-    pointer = Pointer(env["DISPLAY"])
+    pointer = Pointer(wine["env"]["DISPLAY"])
     pointer.move(4, 4, time.CLOCK_MONOTONIC_RAW)
-    proc = subprocess.Popen([WINE, meter, "hover", "--poll-us", "250", windows_path(exe), caption,
+    proc = subprocess.Popen(wine["argv"] + [meter, "hover", "--poll-us", "250", windows_path(exe), caption,
                              str(HOVER_NORMAL_ID), str(HOVER_SELECTED_ID)],
-                            env=env, stdin=subprocess.PIPE, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL,
+                            env=wine["env"], stdin=subprocess.PIPE, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL,
                             text=True, bufsize=1)
 
     def send(command):
@@ -544,7 +558,7 @@ def measure_hover(build, env, exe, caption, leaves):
 
 # -------------------------------------------------------------------- table
 
-def machine():
+def machine(wow64):
     model = "unknown CPU"
     try:
         with open("/proc/cpuinfo") as f:
@@ -573,11 +587,32 @@ def machine():
         except (OSError, subprocess.TimeoutExpired):
             return "?"
 
+    wine = version([WINE, "--version"])
+    if "argv" in wow64:
+        wine += f", WoW64: {version(wow64['argv'] + ['--version'])}"
     return (f"{model}, {os.cpu_count()} cores{memory}; {debian}Linux {platform.release()}; "
-            f"{version([WINE, '--version'])}; {version(['i686-w64-mingw32-g++', '--version'])}")
+            f"{wine}; {version(['i686-w64-mingw32-g++', '--version'])}")
 
 
-def render(size, startup, cost, hover, meta):
+def startup_rows(add, startup, kind):
+    """The start-up rows of one Wine environment, each against its floor."""
+    if "unavailable" in startup:
+        add(f"| Start-up to menu visible ({kind}) | not measured, the environment is unavailable here: "
+            f"{startup['unavailable']} | — | — | — |")
+        return
+    floor = startup["floor"]["ms"]
+    for name, label, goal in (("minimal", "minimal configuration", RATIO_GOAL_MINIMAL),
+                              ("example", "example media", RATIO_GOAL_EXAMPLE)):
+        s = startup[name]["ms"]
+        ratio = s["median"] / floor["median"]
+        own = s["median"] - floor["median"]
+        add(f"| Start-up to menu visible, {label} ({kind}), median [IQR] | {fmt_ms(s['median'])} "
+            f"[{s['p25']:.1f}–{s['p75']:.1f}] | {fmt_ms(floor['median'])} [{floor['p25']:.1f}–{floor['p75']:.1f}] "
+            f"| ratio {ratio:.3f}; own work {own:+.1f} ms (paired by round {startup[name]['paired_own_ms']:+.1f} ms) "
+            f"| ≤ {goal:.2f}: {verdict(ratio <= goal)} |")
+
+
+def render(size, startup, startup_wow64, cost, hover, meta):
     lines = []
     add = lines.append
     p, f = size["product"], size["floor"]
@@ -586,23 +621,17 @@ def render(size, startup, cost, hover, meta):
     add(f"Load average {meta['load_before']:.1f} before, {meta['load_after']:.1f} after; measured at priority "
         f"'{meta['priority']}'; "
         f"{meta['runs']} start-up runs per case (after {meta['warmup']} warm-up round), product and floor "
-        "interleaved round by round. Timing runs use the 64-bit build of the same sources under wine64 "
-        "(this kernel runs no 32-bit programs); the size is that of the 32-bit product.")
+        "interleaved round by round. The 64-bit rows, the stages, the hover and the cost figures are of the 64-bit "
+        "build of the same sources under Debian 12's wine64; the 32-bit rows are of the shipped 32-bit product "
+        "and a 32-bit floor under Debian 13's Wine 10 in WoW64 mode, in rounds of their own; the size is that "
+        "of the 32-bit product.")
     add("")
     add("| Figure | Product | Floor | Result | Goal |")
     add("|---|---|---|---|---|")
     add(f"| Size, 32-bit, stripped | {fmt_bytes(p['layout']['file'])} | {fmt_bytes(f['layout']['file'])} "
         f"| +{p['layout']['file'] - f['layout']['file']:,} B over the floor | ≤ 32 KiB: {verdict(size_ok)} |")
-    floor = startup["floor"]["ms"]
-    for name, label, goal in (("minimal", "minimal configuration", RATIO_GOAL_MINIMAL),
-                              ("example", "example media", RATIO_GOAL_EXAMPLE)):
-        s = startup[name]["ms"]
-        ratio = s["median"] / floor["median"]
-        own = s["median"] - floor["median"]
-        add(f"| Start-up to menu visible, {label} (64-bit), median [IQR] | {fmt_ms(s['median'])} "
-            f"[{s['p25']:.1f}–{s['p75']:.1f}] | {fmt_ms(floor['median'])} [{floor['p25']:.1f}–{floor['p75']:.1f}] "
-            f"| ratio {ratio:.3f}; own work {own:+.1f} ms (paired by round {startup[name]['paired_own_ms']:+.1f} ms) "
-            f"| ≤ {goal:.2f}: {verdict(ratio <= goal)} |")
+    startup_rows(add, startup, "64-bit")
+    startup_rows(add, startup_wow64, "32-bit, WoW64")
     h = hover["leaves"]
     add(f"| Hover leave to selected control hidden, {h['n']} leaves | median {fmt_ms(h['median'])}, "
         f"p95 {fmt_ms(h['p95'])} (min {h['min']:.1f}, max {h['max']:.1f}) | — | {HOVER_POLL_MS} ms poll "
@@ -708,37 +737,50 @@ def main():
     if args.runs < 20 or args.leaves < 50:
         print("bench: note: fewer runs than the benchmark asks for (20 start-ups, 50 leaves)", file=sys.stderr)
 
-    env = wine_env(build)
+    wine64, wow64 = wine_env(build, "wine"), wine_env(build, "wine-wow64")
+    if "unavailable" in wine64:
+        die(f"the wine64 environment is unavailable: {wine64['unavailable']}")
     load_before = os.getloadavg()[0]
     print("bench: sizes", file=sys.stderr)
     size = measure_size(build)
     root, folders, example_title = prepare_media(build)
 
     print(f"bench: start-up, {args.runs} rounds of 6 cases", file=sys.stderr)
-    runs = meter_startup(build, env, folders, example_title,
+    runs = meter_startup(build, wine64, folders["w64"], example_title,
                          ["floor", "minimal", "example", "floor-timed", "minimal-timed", "example-timed"],
                          args.runs, args.warmup, 0, "startup.jsonl")
     startup = startup_figures(runs)
 
+    runs_wow64 = []
+    if "unavailable" in wow64:
+        print(f"bench: no 32-bit start-up: {wow64['unavailable']}", file=sys.stderr)
+        startup_wow64 = {"unavailable": wow64["unavailable"]}
+    else:
+        print(f"bench: 32-bit start-up under WoW64, {args.runs} rounds of 3 cases", file=sys.stderr)
+        runs_wow64 = meter_startup(build, wow64, folders["w32"], example_title, ["floor", "minimal", "example"],
+                                   args.runs, args.warmup, 0, "startup-wow64.jsonl")
+        startup_wow64 = startup_figures(runs_wow64)
+
     print(f"bench: cost, {args.cost_runs} rounds of 3 cases", file=sys.stderr)
-    cost_runs = meter_startup(build, env, folders, example_title, ["floor", "minimal", "example"],
+    cost_runs = meter_startup(build, wine64, folders["w64"], example_title, ["floor", "minimal", "example"],
                               args.cost_runs, 0, args.settle, "cost.jsonl")
     cost = cost_figures(cost_runs)
 
     print(f"bench: hover, {args.leaves} leaves", file=sys.stderr)
-    hover = measure_hover(build, env, folders["example"], example_title, args.leaves)
+    hover = measure_hover(build, wine64, folders["w64"]["example"], example_title, args.leaves)
     load_after = os.getloadavg()[0]
 
-    meta = {"date": datetime.date.today().isoformat(), "machine": machine(), "load_before": load_before,
+    meta = {"date": datetime.date.today().isoformat(), "machine": machine(wow64), "load_before": load_before,
             "load_after": load_after, "priority": os.environ.get("BENCH_PRIORITY_USED", "as started"),
             "runs": args.runs, "warmup": args.warmup}
-    table = render(size, startup, cost, hover, meta)
+    table = render(size, startup, startup_wow64, cost, hover, meta)
     print(table)
     with open(os.path.join(build, "results.md"), "w") as f:
         f.write(table + "\n")
     with open(os.path.join(build, "results.json"), "w") as f:
-        json.dump({"meta": meta, "size": size, "startup": startup, "cost": cost, "hover": hover,
-                   "startup_runs": runs, "cost_runs": cost_runs}, f, indent=1, default=str)
+        json.dump({"meta": meta, "size": size, "startup": startup, "startup_wow64": startup_wow64, "cost": cost,
+                   "hover": hover, "startup_runs": runs, "startup_wow64_runs": runs_wow64, "cost_runs": cost_runs},
+                  f, indent=1, default=str)
 
 
 if __name__ == "__main__":

@@ -13,7 +13,9 @@
 //       the process's figures (memory, GDI objects, windows), posts IDCANCEL
 //       to that window and waits for the process to end. TRACEFILE, when not
 //       empty, is put into SETUPMENU_BENCH_TRACE for the timing build (a
-//       "%d" in it becomes the round). One JSON object per run on stdout.
+//       "%d" in it becomes the round). One JSON object per run on stdout;
+//       its "bits" says whether the process ran as a 32-bit (WoW64) or a
+//       64-bit program.
 //
 //   bench_meter hover [--poll-us US] EXE CAPTION NORMAL_ID SELECTED_ID
 //       Starts EXE, waits for its menu, prints "READY" with the screen
@@ -24,6 +26,13 @@
 //         WAITHIDE   -> "POLLING" at once, then "HIDDEN <time>" once it is not
 //         QUIT       -> ends the program, "BYE <exit code>"
 //       A wait gives "TIMEOUT" after 5 s.
+//
+//   bench_meter keep
+//       Holds a hidden top-level window titled SetupMenuTestKeeper until it
+//       is closed, which keeps Wine's desktop process up between programs
+//       (tests/wine/wine-env.sh --keeper).
+//   bench_meter wait --title TEXT [--timeout MS]
+//       Exits 0 once a top-level window with that caption exists, else 1.
 #include <windows.h>
 #include <psapi.h>
 #include <winternl.h>
@@ -222,6 +231,13 @@ GdiCount CountGdiObjects(HANDLE process) {
     return count;
 }
 
+// 32 when the process runs 32-bit code under WoW64: a run of the wrong kind
+// of program must not pass for the one meant.
+int ProcessBits(HANDLE process) {
+    BOOL wow64 = FALSE;
+    return IsWow64Process(process, &wow64) && wow64 ? 32 : 64;
+}
+
 std::string ReplaceRound(const std::string& pattern, int round) {
     const size_t at = pattern.find("%d");
     if (at == std::string::npos) return pattern;
@@ -276,13 +292,14 @@ int RunStartup(const std::vector<Case>& cases, int rounds, int warmup, int settl
                     figures += text;
                 }
             }
+            const int bits = ProcessBits(child.process.hProcess);
             const DWORD code = EndChild(child, dialog);
             CloseHandle(child.process.hThread);
             CloseHandle(child.process.hProcess);
             std::printf("{\"case\":%s,\"round\":%d,\"warmup\":%s,\"start_ns\":%lld,\"visible_ns\":%lld,"
-                        "\"ms\":%.3f,\"exit\":%lu,\"trace\":%s%s}\n",
+                        "\"ms\":%.3f,\"exit\":%lu,\"bits\":%d,\"trace\":%s%s}\n",
                         JsonText(c.name).c_str(), round, round < 0 ? "true" : "false", child.startNs,
-                        dialog ? seenNs : 0LL, dialog ? (seenNs - child.startNs) / 1e6 : -1.0, code,
+                        dialog ? seenNs : 0LL, dialog ? (seenNs - child.startNs) / 1e6 : -1.0, code, bits,
                         JsonText(trace).c_str(), figures.c_str());
             std::fflush(stdout);
             // Let the ended process's Wine side settle before the next start.
@@ -362,11 +379,41 @@ int RunHover(const std::string& exe, const std::string& caption, int normalId, i
     return 0;
 }
 
+LRESULT CALLBACK KeeperProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_DESTROY) PostQuitMessage(0);
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+int Keep() {
+    WNDCLASSA windowClass{};
+    windowClass.lpfnWndProc = KeeperProc;
+    windowClass.hInstance = GetModuleHandleA(nullptr);
+    windowClass.lpszClassName = "SetupMenuTestKeeper";
+    if (!RegisterClassA(&windowClass) ||
+        !CreateWindowExA(0, windowClass.lpszClassName, windowClass.lpszClassName, WS_POPUP, 0, 0, 1, 1, nullptr,
+                         nullptr, windowClass.hInstance, nullptr)) {
+        return 1;
+    }
+    MSG message;
+    while (GetMessageA(&message, nullptr, 0, 0) > 0) DispatchMessageA(&message);
+    return 0;
+}
+
+int WaitForWindow(const std::string& title, int timeoutMs) {
+    const long long deadline = NowNs() + timeoutMs * 1000000LL;
+    while (!FindWindowA(nullptr, title.c_str())) {
+        if (NowNs() > deadline) return 1;
+        Sleep(50);
+    }
+    return 0;
+}
+
 int Usage() {
     std::fprintf(stderr,
                  "usage: bench_meter startup [--rounds N] [--warmup N] [--settle MS] [--poll-us US] "
                  "--case NAME|EXE|CAPTION|TRACE ...\n"
-                 "       bench_meter hover [--poll-us US] EXE CAPTION NORMAL_ID SELECTED_ID\n");
+                 "       bench_meter hover [--poll-us US] EXE CAPTION NORMAL_ID SELECTED_ID\n"
+                 "       bench_meter keep | wait --title TEXT [--timeout MS]\n");
     return 2;
 }
 
@@ -384,7 +431,8 @@ int main(int argc, char** argv) {
     SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX);
 
     const std::string mode = argv[1];
-    int rounds = 20, warmup = 1, settleMs = 0, pollUs = 500;
+    int rounds = 20, warmup = 1, settleMs = 0, pollUs = 500, timeoutMs = 60000;
+    std::string title;
     std::vector<Case> cases;
     std::vector<std::string> positional;
     for (int i = 2; i < argc; ++i) {
@@ -398,6 +446,10 @@ int main(int argc, char** argv) {
             settleMs = std::atoi(argv[++i]);
         } else if (arg == "--poll-us" && hasValue) {
             pollUs = std::atoi(argv[++i]);
+        } else if (arg == "--title" && hasValue) {
+            title = argv[++i];
+        } else if (arg == "--timeout" && hasValue) {
+            timeoutMs = std::atoi(argv[++i]);
         } else if (arg == "--case" && hasValue) {
             const std::vector<std::string> parts = Split(argv[++i], '|');
             if (parts.size() != 4) return Usage();
@@ -406,6 +458,8 @@ int main(int argc, char** argv) {
             positional.push_back(arg);
         }
     }
+    if (mode == "keep" && argc == 2) return Keep();
+    if (mode == "wait" && !title.empty() && positional.empty()) return WaitForWindow(title, timeoutMs);
     if (mode == "startup" && !cases.empty() && positional.empty()) return RunStartup(cases, rounds, warmup, settleMs, pollUs);
     if (mode == "hover" && positional.size() == 4) {
         return RunHover(positional[0], positional[1], std::atoi(positional[2].c_str()), std::atoi(positional[3].c_str()),
