@@ -103,6 +103,10 @@ class SearchPathTests(harness.E2ETestCase):
                     [env.wrapper, env.probe, "run", "--cwd", winpath(env.work), r"C:\windows\system32\cmd.exe",
                      ("cmd /c " + command).encode("latin-1").hex()], 60, dict(os.environ, **self.env))
                 self.assertEqual(code, 0)
+                # The shell does not wait for a GUI program.
+                deadline = time.monotonic() + harness.WAIT_TIMEOUT
+                while len(records(self.on_path, decoy)) == before and time.monotonic() < deadline:
+                    time.sleep(0.1)
                 self.assertEqual(len(records(self.on_path, decoy)), before + 1)
 
     def test_no_search_path_and_no_default_extension(self):
