@@ -16,10 +16,44 @@ foreach(tool probe e2e_child)
 endforeach()
 set_target_properties(e2e_child PROPERTIES OUTPUT_NAME child)
 
+# A planted library for the DLL search test: a uxtheme.dll that leaves a
+# marker beside itself in every process that loads it. It sits in a folder of
+# its own, so that it is never beside a program that the tests run.
+add_library(e2e_planted_uxtheme SHARED ${PROJECT_SOURCE_DIR}/tests/e2e/fake_uxtheme.cpp)
+target_compile_options(e2e_planted_uxtheme PRIVATE -Wall -Wextra)
+target_link_options(e2e_planted_uxtheme PRIVATE -static -static-libgcc -static-libstdc++)
+set_target_properties(e2e_planted_uxtheme PROPERTIES OUTPUT_NAME uxtheme PREFIX ""
+  RUNTIME_OUTPUT_DIRECTORY ${SETUPMENU_E2E_DIR}/planted)
+# The launcher built exactly as the product but for its entry, which does not
+# lock the DLL search: the test's evidence that the planted library is loaded
+# when nothing stops it.
+add_executable(e2e_unlocked_launcher WIN32 ${PROJECT_SOURCE_DIR}/tests/e2e/unlocked_entry.cpp
+  ${PROJECT_SOURCE_DIR}/startup/win_main.cpp ${PROJECT_SOURCE_DIR}/resources/setupmenu.rc)
+target_compile_options(e2e_unlocked_launcher PRIVATE ${SETUPMENU_PRODUCT_COMPILE_OPTIONS})
+target_link_options(e2e_unlocked_launcher PRIVATE ${SETUPMENU_PRODUCT_LINK_OPTIONS} -nostartfiles
+  -Wl,-e,${SETUPMENU_ENTRY_SYMBOL})
+target_link_libraries(e2e_unlocked_launcher PRIVATE setupmenu_core setupmenu_heap)
+add_dependencies(e2e_unlocked_launcher setupmenu_art)
+set_target_properties(e2e_unlocked_launcher PROPERTIES OUTPUT_NAME SetupMenuUnlocked
+  RUNTIME_OUTPUT_DIRECTORY ${SETUPMENU_E2E_DIR})
+
+# What the harness finds through the environment. The programs under test
+# are named one by one, so that a run can point them at other builds.
+set(SETUPMENU_E2E_ENVIRONMENT
+  SETUPMENU_E2E_LAUNCHER=${SETUPMENU_EXE64}
+  SETUPMENU_E2E_PROBE=$<TARGET_FILE:probe>
+  SETUPMENU_E2E_CHILD=$<TARGET_FILE:e2e_child>
+  SETUPMENU_E2E_PLANTED_DLL=$<TARGET_FILE:e2e_planted_uxtheme>
+  SETUPMENU_E2E_UNLOCKED_LAUNCHER=$<TARGET_FILE:e2e_unlocked_launcher>
+  SETUPMENU_WINE_RUN=${SETUPMENU_WINE_RUN}
+  SETUPMENU_WINE_STATE=${SETUPMENU_WINE_STATE}
+  SETUPMENU_E2E_WORK=${SETUPMENU_E2E_DIR}/work)
+
 # setupmenu_e2e_test(<file> [TIMEOUT seconds]): registers tests/e2e/<file>
 # (a unittest module) as the CTest test e2e.<name>, <name> being the file
 # name without "test_" and ".py". The harness finds the launcher, the probe,
-# the child program and the Wine environment through the environment.
+# the child program and the Wine environment through the environment
+# (SETUPMENU_E2E_ENVIRONMENT above).
 function(setupmenu_e2e_test file)
   cmake_parse_arguments(E2E "" "TIMEOUT" "" ${ARGN})
   if(NOT E2E_TIMEOUT)
@@ -31,7 +65,7 @@ function(setupmenu_e2e_test file)
     WORKING_DIRECTORY ${SETUPMENU_E2E_DIR})
   set_tests_properties(e2e.${name} PROPERTIES
     TIMEOUT ${E2E_TIMEOUT}
-    ENVIRONMENT "SETUPMENU_E2E_LAUNCHER=${SETUPMENU_EXE64};SETUPMENU_E2E_PROBE=$<TARGET_FILE:probe>;SETUPMENU_E2E_CHILD=$<TARGET_FILE:e2e_child>;SETUPMENU_WINE_RUN=${SETUPMENU_WINE_RUN};SETUPMENU_WINE_STATE=${SETUPMENU_WINE_STATE};SETUPMENU_E2E_WORK=${SETUPMENU_E2E_DIR}/work")
+    ENVIRONMENT "${SETUPMENU_E2E_ENVIRONMENT}")
   setupmenu_wine_test(e2e.${name})
 endfunction()
 

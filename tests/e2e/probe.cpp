@@ -22,6 +22,9 @@
 //   probe hittest --hwnd HEX X Y     sends WM_NCHITTEST for a screen point
 //   probe procs [--exe NAME] [--pid N]   lists matching processes
 //   probe kill [--exe NAME] [--pid N]    terminates matching processes
+//   probe manifest EXE               the program file's manifest as the
+//                                    system reads it: run level, UI access,
+//                                    supported systems
 //   probe serve DIR                  answers commands passed through files
 //                                    in DIR (see Serve below)
 //
@@ -487,6 +490,70 @@ int Procs(const Options& options, bool kill) {
     return 0;
 }
 
+// The system's own reading of a program file's manifest (resource 1), through
+// an activation context made from it: {"run_level": N, "ui_access": N,
+// "os": ["{guid}", ...]}, run levels numbered as ACTCTX_REQUESTED_RUN_LEVEL.
+std::string GuidText(const GUID& id) {
+    char buffer[48];
+    snprintf(buffer, sizeof buffer, "{%08lx-%04x-%04x-%02x%02x-%02x%02x%02x%02x%02x%02x}",
+             static_cast<unsigned long>(id.Data1), id.Data2, id.Data3, id.Data4[0], id.Data4[1], id.Data4[2],
+             id.Data4[3], id.Data4[4], id.Data4[5], id.Data4[6], id.Data4[7]);
+    return buffer;
+}
+
+int Manifest(const Options& options) {
+    if (options.positional.size() != 1) return 2;
+    ACTCTXA request = {};
+    request.cbSize = sizeof request;
+    request.dwFlags = ACTCTX_FLAG_RESOURCE_NAME_VALID;
+    request.lpSource = options.positional[0].c_str();
+    request.lpResourceName = MAKEINTRESOURCEA(1);
+    HANDLE context = CreateActCtxA(&request);
+    if (context == INVALID_HANDLE_VALUE) {
+        g_out += "{\"error\": " + std::to_string(GetLastError()) + "}\n";
+        return 1;
+    }
+    ACTIVATION_CONTEXT_RUN_LEVEL_INFORMATION level = {};
+    SIZE_T written = 0;
+    bool ok = QueryActCtxW(0, context, nullptr, RunlevelInformationInActivationContext, &level, sizeof level,
+                           &written) != FALSE;
+    // Elements are a GUID and a type, and in newer headers also a ULONGLONG
+    // (MaxVersionTested), which moves them to 8-byte alignment: tell the
+    // layouts apart by the size written.
+    alignas(8) unsigned char compatibility[4096];
+    ok = ok && QueryActCtxW(0, context, nullptr, CompatibilityInformationInActivationContext, compatibility,
+                            sizeof compatibility, &written) != FALSE;
+    ReleaseActCtx(context);
+    if (!ok) {
+        g_out += "{\"error\": " + std::to_string(GetLastError()) + "}\n";
+        return 1;
+    }
+    DWORD count = 0;
+    memcpy(&count, compatibility, sizeof count);
+    size_t first = 0, stride = 0;
+    if (written == 4 + 20 * static_cast<SIZE_T>(count)) {
+        first = 4, stride = 20;
+    } else if (written == 8 + 32 * static_cast<SIZE_T>(count)) {
+        first = 8, stride = 32;
+    } else {
+        g_out += "{\"error\": \"compatibility information of " + std::to_string(written) + " bytes for " +
+                 std::to_string(count) + " elements\"}\n";
+        return 1;
+    }
+    std::string out = "{\"run_level\": " + std::to_string(level.RunLevel) +
+                      ", \"ui_access\": " + std::to_string(level.UiAccess) + ", \"os\": [";
+    for (DWORD i = 0; i < count; ++i) {
+        GUID id;
+        DWORD type = 0;
+        memcpy(&id, compatibility + first + i * stride, sizeof id);
+        memcpy(&type, compatibility + first + i * stride + sizeof id, sizeof type);
+        if (type != ACTCTX_COMPATIBILITY_ELEMENT_TYPE_OS) continue;
+        out += (out.back() == '[' ? "" : ", ") + JsonString(GuidText(id));
+    }
+    g_out += out + "]}\n";
+    return 0;
+}
+
 int Execute(int argc, char** argv) {
     Options options;
     if (argc < 2 || !ParseOptions(argc, argv, options)) return 2;
@@ -503,6 +570,7 @@ int Execute(int argc, char** argv) {
     if (command == "syscommand") return SysCommand(options);
     if (command == "hittest") return HitTest(options);
     if (command == "procs") return Procs(options, false);
+    if (command == "manifest") return Manifest(options);
     if (command == "kill") {
         if (!options.filter.pid && options.filter.exe.empty()) return 2;  // never everything
         return Procs(options, true);
@@ -570,7 +638,7 @@ int main(int argc, char** argv) {
     if (argc == 3 && std::string(argv[1]) == "serve") return Serve(argv[2]);
     int result = Execute(argc, argv);
     if (result == 2 && g_out.empty()) {
-        fprintf(stderr, "usage: probe serve DIR | run|dump|wait|gone|msgbox|command|syscommand|hittest|procs|kill [options]\n");
+        fprintf(stderr, "usage: probe serve DIR | run|dump|wait|gone|msgbox|command|syscommand|hittest|procs|kill|manifest [options]\n");
     }
     fwrite(g_out.data(), 1, g_out.size(), stdout);
     fflush(stdout);
