@@ -15,6 +15,7 @@ foreach(tool probe e2e_child)
   set_target_properties(${tool} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${SETUPMENU_E2E_DIR})
 endforeach()
 set_target_properties(e2e_child PROPERTIES OUTPUT_NAME child)
+target_link_libraries(probe PRIVATE psapi)
 
 # A planted library for the DLL search test: a uxtheme.dll that leaves a
 # marker beside itself in every process that loads it. It sits in a folder of

@@ -268,6 +268,15 @@ class Probe:
             raise AssertionError("probe manifest failed (%s): %s" % (code, out))
         return json.loads(out)
 
+    def usage(self, pid):
+        """What a process holds: {gdi: {total, stock, dc, region, bitmap, font,
+        brush, pen, palette, other} or None, windows: {top, child, message},
+        private, working_set} (bytes)."""
+        code, out = self.call("usage", ["--pid", pid])
+        if code != 0:
+            raise AssertionError("probe usage failed (%s): %s" % (code, out))
+        return json.loads(out)
+
     def kill(self, **flt):
         if not flt.get("pid") and not flt.get("exe"):
             raise ValueError("kill needs a pid or an exe name")
