@@ -78,3 +78,8 @@ foreach(file ${SETUPMENU_E2E_TESTS})
 endforeach()
 include(${PROJECT_SOURCE_DIR}/tests/e2e/layout_hover_tests.cmake)
 include(${PROJECT_SOURCE_DIR}/tests/e2e/hostile_tests.cmake)
+# Resource stability (test_resource_stability.py): about 70 s of hovers and
+# launches, labelled so that a quick run can leave it out (ctest -LE stability).
+if(TEST e2e.resource_stability)
+  set_tests_properties(e2e.resource_stability PROPERTIES LABELS "e2e;stability")
+endif()

@@ -26,8 +26,8 @@ WARMUP_LAUNCHES = 3
 # memory the process has touched, in 4 KiB pages, so a heap that happens to
 # touch a fresh page for Wine's own bookkeeping (messages, X events, process
 # starts) adds 4 KiB at once. Measured over the whole run: no growth at all
-# in each of three runs; four pages allow for such noise, and a leak of 32
-# bytes per hover or launch (17.7 KB) is still caught.
+# in each of three runs, and 32 KiB for a build that leaked 64 bytes a
+# hover. Four pages allow for such noise and still catch a leak like that.
 PRIVATE_SLACK = 16 * 1024
 EVENT_TIMEOUT = 5.0
 
@@ -140,8 +140,8 @@ class ResourceStabilityTests(harness.E2ETestCase):
     def usage(self):
         """The launcher's figures once its children have ended."""
         for name in CHILDREN.values():
-            self.assertTrue(wait_until(lambda: not harness.probe.procs(exe=name), EVENT_TIMEOUT) is not None,
-                            "%s still runs" % name)
+            self.assertIsNotNone(wait_until(lambda: not harness.probe.procs(exe=name), EVENT_TIMEOUT),
+                                 "%s still runs" % name)
         return harness.probe.usage(self.launch.pid)
 
 
