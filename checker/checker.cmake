@@ -7,7 +7,10 @@ add_executable(SetupMenuCheck
   ${PROJECT_SOURCE_DIR}/checker/check_config.cpp
   ${PROJECT_SOURCE_DIR}/checker/known_keys.cpp
   ${PROJECT_SOURCE_DIR}/checker/report.cpp
-  ${PROJECT_SOURCE_DIR}/checker/value_checks.cpp)
+  ${PROJECT_SOURCE_DIR}/checker/value_checks.cpp
+  ${PROJECT_SOURCE_DIR}/checker/checker.rc)
+set_property(SOURCE ${PROJECT_SOURCE_DIR}/checker/checker.rc APPEND PROPERTY OBJECT_DEPENDS
+  ${PROJECT_SOURCE_DIR}/resources/setupmenu.manifest)
 target_compile_options(SetupMenuCheck PRIVATE ${SETUPMENU_PRODUCT_COMPILE_OPTIONS})
 target_link_options(SetupMenuCheck PRIVATE ${SETUPMENU_PRODUCT_LINK_OPTIONS})
 target_link_libraries(SetupMenuCheck PRIVATE setupmenu_core setupmenu_heap)

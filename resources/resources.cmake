@@ -32,4 +32,5 @@ set_property(SOURCE ${PROJECT_SOURCE_DIR}/resources/setupmenu.rc APPEND PROPERTY
   ${PROJECT_SOURCE_DIR}/resources/dialogs.rc
   ${PROJECT_SOURCE_DIR}/resources/pointers.rc
   ${PROJECT_SOURCE_DIR}/resources/version.rc
+  ${PROJECT_SOURCE_DIR}/resources/setupmenu.manifest
   ${PROJECT_SOURCE_DIR}/resources/resource_ids.h)

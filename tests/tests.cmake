@@ -26,6 +26,7 @@ if(SETUPMENU_SUPERBUILD)
     INSTALL_COMMAND ""
     BUILD_ALWAYS ON)
   set(SETUPMENU_EXE32 ${SETUPMENU_WIN32_DIR}/bin/SetupMenu.exe)
+  set(SETUPMENU_CHECKER32 ${SETUPMENU_WIN32_DIR}/bin/SetupMenuCheck.exe)
   # The native tree's own test list becomes part of this one.
   set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${SETUPMENU_NATIVE_DIR}/CTestTestfile.cmake)
 endif()

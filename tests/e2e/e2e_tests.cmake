@@ -14,6 +14,7 @@ add_executable(probe ${PROJECT_SOURCE_DIR}/tests/e2e/probe.cpp)
 target_compile_options(probe PRIVATE -Wall -Wextra)
 target_link_options(probe PRIVATE -static -static-libgcc -static-libstdc++)
 set_target_properties(probe PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${SETUPMENU_E2E_DIR})
+target_link_libraries(probe PRIVATE psapi)
 
 # The builds under test: bits, launcher, helper folder, Wine environment.
 set(SETUPMENU_E2E_BUILDS 64)
@@ -29,9 +30,10 @@ endif()
 
 # setupmenu_e2e_test(<file> [TIMEOUT seconds] [BUILDS 32 64] [NAME name]):
 # registers tests/e2e/<file> as e2e.exe<bits>.<name> for each build, <name>
-# being the file name without "test_" and ".py" unless given. The harness finds the launcher, the
-# probe, the helpers and the Wine environment through the environment; a run
-# whose environment this machine cannot provide reports itself skipped (77).
+# being the file name without "test_" and ".py" unless given. The harness
+# finds the launcher, the probe, the helpers (helpers.cmake, of the build's
+# bitness) and the Wine environment through the environment; a run whose
+# environment this machine cannot provide reports itself skipped (77).
 function(setupmenu_e2e_test file)
   cmake_parse_arguments(E2E "" "TIMEOUT;NAME" "BUILDS" ${ARGN})
   if(NOT E2E_TIMEOUT)
@@ -57,7 +59,7 @@ function(setupmenu_e2e_test file)
     set_tests_properties(${test} PROPERTIES
       TIMEOUT ${E2E_TIMEOUT}
       SKIP_RETURN_CODE 77
-      ENVIRONMENT "SETUPMENU_E2E_BITS=${bits};SETUPMENU_E2E_LAUNCHER=${SETUPMENU_E2E_${bits}_LAUNCHER};SETUPMENU_E2E_PROBE=$<TARGET_FILE:probe>;SETUPMENU_E2E_CHILD=${SETUPMENU_E2E_${bits}_HELPERS}/child.exe;SETUPMENU_WINE_RUN=${SETUPMENU_${env_upper}_RUN};SETUPMENU_WINE_STATE=${SETUPMENU_${env_upper}_STATE};SETUPMENU_E2E_WORK=${SETUPMENU_E2E_DIR}/work${bits};PYTHONDONTWRITEBYTECODE=1")
+      ENVIRONMENT "SETUPMENU_E2E_BITS=${bits};SETUPMENU_E2E_LAUNCHER=${SETUPMENU_E2E_${bits}_LAUNCHER};SETUPMENU_E2E_PROBE=$<TARGET_FILE:probe>;SETUPMENU_E2E_CHILD=${SETUPMENU_E2E_${bits}_HELPERS}/child.exe;SETUPMENU_E2E_PLANTED_DLL=${SETUPMENU_E2E_${bits}_HELPERS}/planted/uxtheme.dll;SETUPMENU_E2E_UNLOCKED_LAUNCHER=${SETUPMENU_E2E_${bits}_HELPERS}/SetupMenuUnlocked.exe;SETUPMENU_WINE_RUN=${SETUPMENU_${env_upper}_RUN};SETUPMENU_WINE_STATE=${SETUPMENU_${env_upper}_STATE};SETUPMENU_E2E_WORK=${SETUPMENU_E2E_DIR}/work${bits};PYTHONDONTWRITEBYTECODE=1")
     setupmenu_wine_test(${test} ENVIRONMENT ${env})
   endforeach()
 endfunction()
@@ -80,4 +82,11 @@ foreach(file ${SETUPMENU_E2E_TESTS})
     endif()
   endforeach()
   setupmenu_e2e_test(${file} ${timeout})
+endforeach()
+# Resource stability (test_resource_stability.py): about 70 s of hovers and
+# launches, labelled so that a quick run can leave it out (ctest -LE stability).
+foreach(bits ${SETUPMENU_E2E_BUILDS})
+  if(TEST e2e.exe${bits}.resource_stability)
+    set_tests_properties(e2e.exe${bits}.resource_stability PROPERTIES LABELS "e2e;stability")
+  endif()
 endforeach()

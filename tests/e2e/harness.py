@@ -15,9 +15,11 @@ Pieces:
 Everything is found through the environment that CTest sets (see
 e2e_tests.cmake): SETUPMENU_E2E_BITS (32 or 64) and SETUPMENU_E2E_LAUNCHER,
 the build under test; SETUPMENU_E2E_PROBE, SETUPMENU_E2E_CHILD,
-SETUPMENU_WINE_RUN (the environment's wrapper), SETUPMENU_WINE_STATE
-(prefix, display) and SETUPMENU_E2E_WORK (where media folders go). Set
-SETUPMENU_E2E_KEEP=1 to keep the media folders.
+SETUPMENU_E2E_PLANTED_DLL (a uxtheme.dll that marks the processes that load
+it), SETUPMENU_E2E_UNLOCKED_LAUNCHER (the launcher without its lock on the
+DLL search), SETUPMENU_WINE_RUN (the environment's wrapper),
+SETUPMENU_WINE_STATE (prefix, display) and SETUPMENU_E2E_WORK (where media
+folders go). Set SETUPMENU_E2E_KEEP=1 to keep the media folders.
 
 No process that this module starts writes to a pipe that Python waits on:
 Wine's helper processes outlive the programs they serve, so every output
@@ -71,6 +73,8 @@ class Environment:
         self.bits = int(env.get("SETUPMENU_E2E_BITS", "64"))
         self.probe = env["SETUPMENU_E2E_PROBE"]
         self.child = env.get("SETUPMENU_E2E_CHILD", "")
+        self.planted_dll = env.get("SETUPMENU_E2E_PLANTED_DLL", "")
+        self.unlocked_launcher = env.get("SETUPMENU_E2E_UNLOCKED_LAUNCHER", "")
         self.wrapper = env["SETUPMENU_WINE_RUN"]
         self.state = env["SETUPMENU_WINE_STATE"]
         self.work = env.get("SETUPMENU_E2E_WORK") or tempfile.gettempdir()
@@ -268,6 +272,23 @@ class Probe:
         if code != 0:
             raise AssertionError("probe procs failed (%s)" % code)
         return json.loads(out)["processes"]
+
+    def manifest(self, exe_win):
+        """The manifest of a program file (Windows path) as the system reads
+        it: {run_level, ui_access, os: [guid...]}; AssertionError without one."""
+        code, out = self.call("manifest", [exe_win])
+        if code != 0:
+            raise AssertionError("probe manifest failed (%s): %s" % (code, out))
+        return json.loads(out)
+
+    def usage(self, pid):
+        """What a process holds: {gdi: {total, stock, dc, region, bitmap, font,
+        brush, pen, palette, other} or None, windows: {top, child, message},
+        private, working_set} (bytes)."""
+        code, out = self.call("usage", ["--pid", pid])
+        if code != 0:
+            raise AssertionError("probe usage failed (%s): %s" % (code, out))
+        return json.loads(out)
 
     def kill(self, **flt):
         if not flt.get("pid") and not flt.get("exe"):
@@ -542,6 +563,12 @@ class Media:
         shutil.copyfile(environment().child, self.path(name))
         self.programs.append(name)
 
+    def add_copy(self, source, name, program=False):
+        """Copies a file in as name; a program is ended at cleanup if it still runs."""
+        shutil.copyfile(source, self.path(name))
+        if program:
+            self.programs.append(name)
+
     def records(self, name):
         """The starts the child program copied in as name has recorded:
         a list of dicts with pid, cwd, cmdline, show."""
@@ -572,7 +599,8 @@ class Media:
         (default: the work folder, not the media folder). park: first move
         the pointer to the corner of the screen, away from the menu. env:
         extra environment variables for its Wine process (WINEPATH=dirs puts
-        Windows folders in front of its search path)."""
+        Windows folders in front of its search path; WINEDLLOVERRIDES is
+        added to the wrapper's own overrides)."""
         if park:
             screen.park_pointer()
         exe_win = self.winpath(exe or self.exe_name)

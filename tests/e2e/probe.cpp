@@ -25,6 +25,13 @@
 //   probe procs [--exe NAME] [--pid N]   lists matching processes (id, parent,
 //                                        file name, 32 or 64 bits)
 //   probe kill [--exe NAME] [--pid N]    terminates matching processes
+//   probe usage --pid N              what the process holds: GDI objects (from
+//                                    its GDI handle table, by kind), windows
+//                                    (top-level, child, message-only), private
+//                                    bytes and working set
+//   probe manifest EXE               the program file's manifest as the
+//                                    system reads it: run level, UI access,
+//                                    supported systems
 //   probe serve DIR                  answers commands passed through files
 //                                    in DIR (see Serve below)
 //   probe keep                       holds a hidden top-level window titled
@@ -36,7 +43,9 @@
 // child control with that id); all must match. Commands that act on one
 // window take the first visible match in z-order.
 #include <windows.h>
+#include <psapi.h>
 #include <tlhelp32.h>
+#include <winternl.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -545,6 +554,227 @@ int Procs(const Options& options, bool kill) {
     return 0;
 }
 
+// --- what a process holds ----------------------------------------------------
+
+// GetGuiResources is a stub in Wine, so GDI objects are counted in the
+// process's GDI handle table, which its PEB points to (GdiSharedHandleTable)
+// as in bench/meter/meter.cpp: 0x10000 entries of 24 bytes, type 0 for a free
+// one. The probe is a 64-bit program, so NtQueryInformationProcess gives it
+// the 64-bit PEB even of a 32-bit process under WoW64; Wine's win32u keeps
+// the table's address there as well, and the entries have the same layout for
+// both kinds of process.
+#pragma pack(push, 1)
+struct GdiEntry {
+    unsigned long long object;
+    unsigned int owner;
+    unsigned char extType;  // bit 7: stock object
+    unsigned char generation;
+    unsigned char type;
+    unsigned char flags;
+    unsigned long long user;
+};
+#pragma pack(pop)
+static_assert(sizeof(GdiEntry) == 24, "GDI handle entry");
+constexpr size_t kGdiEntries = 0x10000;
+constexpr size_t kPebGdiSharedHandleTable = 0xF8;  // 64-bit PEB
+
+struct GdiKind {
+    const char* name;
+    unsigned char types[4];
+};
+constexpr GdiKind kGdiKinds[] = {
+    {"dc", {0x01, 0x21, 0x41, 0x66}}, {"region", {0x04}}, {"bitmap", {0x09}}, {"font", {0x0a}},
+    {"brush", {0x10}}, {"pen", {0x30, 0x50}}, {"palette", {0x08}},
+};
+
+// {"total": N, "stock": N, "dc": N, ..., "other": N}, or null when the table
+// cannot be read.
+std::string CountGdiObjects(HANDLE process) {
+    using QueryProc = LONG(NTAPI*)(HANDLE, PROCESSINFOCLASS, PVOID, ULONG, PULONG);
+    auto query = reinterpret_cast<QueryProc>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtQueryInformationProcess")));
+    PROCESS_BASIC_INFORMATION basic = {};
+    if (!query || query(process, ProcessBasicInformation, &basic, sizeof basic, nullptr) != 0) return "null";
+    unsigned long long table = 0;
+    SIZE_T read = 0;
+    if (!ReadProcessMemory(process, reinterpret_cast<const char*>(basic.PebBaseAddress) + kPebGdiSharedHandleTable,
+                           &table, sizeof table, &read) ||
+        read != sizeof table || !table) {
+        return "null";
+    }
+    std::vector<GdiEntry> entries(kGdiEntries);
+    if (!ReadProcessMemory(process, reinterpret_cast<const void*>(table), entries.data(),
+                           entries.size() * sizeof(GdiEntry), &read) ||
+        read != entries.size() * sizeof(GdiEntry)) {
+        return "null";
+    }
+    constexpr size_t kinds = sizeof kGdiKinds / sizeof kGdiKinds[0];
+    int total = 0, stock = 0, other = 0, byKind[kinds] = {};
+    for (const GdiEntry& entry : entries) {
+        if (!entry.type) continue;
+        ++total;
+        if (entry.extType & 0x80) ++stock;
+        bool known = false;
+        for (size_t k = 0; k < kinds && !known; ++k) {
+            for (unsigned char type : kGdiKinds[k].types) {
+                if (type && type == entry.type) {
+                    ++byKind[k];
+                    known = true;
+                    break;
+                }
+            }
+        }
+        if (!known) ++other;
+    }
+    std::string out = "{\"total\": " + std::to_string(total) + ", \"stock\": " + std::to_string(stock);
+    for (size_t k = 0; k < kinds; ++k) out += ", \"" + std::string(kGdiKinds[k].name) + "\": " + std::to_string(byKind[k]);
+    return out + ", \"other\": " + std::to_string(other) + "}";
+}
+
+struct WindowCount {
+    DWORD pid;
+    int top = 0, child = 0, message = 0;
+};
+
+BOOL CALLBACK CountChildWindow(HWND, LPARAM param) {
+    ++reinterpret_cast<WindowCount*>(param)->child;  // every descendant, not just direct children
+    return TRUE;
+}
+
+BOOL CALLBACK CountTopWindow(HWND hwnd, LPARAM param) {
+    auto* count = reinterpret_cast<WindowCount*>(param);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(hwnd, &pid);
+    if (pid == count->pid) {
+        ++count->top;
+        EnumChildWindows(hwnd, CountChildWindow, param);
+    }
+    return TRUE;
+}
+
+// Message-only windows, counted on a thread of their own: Wine keeps the
+// parent of message-only windows per thread, from the thread's first look at
+// the desktop, and a thread that looked while the desktop process was still
+// starting has none, so that HWND_MESSAGE then lists the top-level windows.
+// A fresh thread asks anew; windows whose parent is the desktop are skipped
+// all the same.
+DWORD WINAPI CountMessageWindows(void* param) {
+    auto* count = static_cast<WindowCount*>(param);
+    HWND desktop = GetDesktopWindow();
+    for (HWND hwnd = FindWindowExA(HWND_MESSAGE, nullptr, nullptr, nullptr); hwnd;
+         hwnd = FindWindowExA(HWND_MESSAGE, hwnd, nullptr, nullptr)) {
+        DWORD owner = 0;
+        GetWindowThreadProcessId(hwnd, &owner);
+        if (owner != count->pid || GetAncestor(hwnd, GA_PARENT) == desktop) continue;
+        ++count->message;
+        EnumChildWindows(hwnd, CountChildWindow, reinterpret_cast<LPARAM>(count));
+    }
+    return 0;
+}
+
+// Windows are the USER objects another process can see; menus, cursors,
+// hooks and the like cannot be counted from outside.
+bool CountWindows(DWORD pid, WindowCount* count) {
+    count->pid = pid;
+    EnumWindows(CountTopWindow, reinterpret_cast<LPARAM>(count));
+    HANDLE thread = CreateThread(nullptr, 0, CountMessageWindows, count, 0, nullptr);
+    if (!thread) return false;
+    // No timeout: the thread writes to *count until it ends.
+    WaitForSingleObject(thread, INFINITE);
+    CloseHandle(thread);
+    return true;
+}
+
+int ResourceUsage(const Options& options) {
+    if (!options.filter.pid) return 2;
+    HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, options.filter.pid);
+    if (!process) return 1;
+    PROCESS_MEMORY_COUNTERS_EX memory = {};
+    memory.cb = sizeof memory;
+    const bool memoryKnown = GetProcessMemoryInfo(process, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&memory),
+                                                  sizeof memory) != FALSE;
+    // Windows gives the private bytes (the commit charge) in both fields;
+    // Wine 8 leaves PrivateUsage 0 and gives them in PagefileUsage only, as
+    // the process's anonymous memory in use. (GetProcessHandleCount is no help
+    // either: Wine 8 answers 0.)
+    const SIZE_T privateBytes = memory.PrivateUsage ? memory.PrivateUsage : memory.PagefileUsage;
+    const std::string gdi = CountGdiObjects(process);
+    CloseHandle(process);
+    if (!memoryKnown) return 1;
+    WindowCount windows;
+    if (!CountWindows(options.filter.pid, &windows)) return 1;
+    g_out += "{\"pid\": " + std::to_string(options.filter.pid) + ", \"gdi\": " + gdi +
+             ", \"windows\": {\"top\": " + std::to_string(windows.top) +
+             ", \"child\": " + std::to_string(windows.child) + ", \"message\": " + std::to_string(windows.message) +
+             "}, \"private\": " + std::to_string(static_cast<unsigned long long>(privateBytes)) +
+             ", \"working_set\": " + std::to_string(static_cast<unsigned long long>(memory.WorkingSetSize)) + "}\n";
+    return 0;
+}
+
+// The system's own reading of a program file's manifest (resource 1), through
+// an activation context made from it: {"run_level": N, "ui_access": N,
+// "os": ["{guid}", ...]}, run levels numbered as ACTCTX_REQUESTED_RUN_LEVEL.
+std::string GuidText(const GUID& id) {
+    char buffer[48];
+    snprintf(buffer, sizeof buffer, "{%08lx-%04x-%04x-%02x%02x-%02x%02x%02x%02x%02x%02x}",
+             static_cast<unsigned long>(id.Data1), id.Data2, id.Data3, id.Data4[0], id.Data4[1], id.Data4[2],
+             id.Data4[3], id.Data4[4], id.Data4[5], id.Data4[6], id.Data4[7]);
+    return buffer;
+}
+
+int Manifest(const Options& options) {
+    if (options.positional.size() != 1) return 2;
+    ACTCTXA request = {};
+    request.cbSize = sizeof request;
+    request.dwFlags = ACTCTX_FLAG_RESOURCE_NAME_VALID;
+    request.lpSource = options.positional[0].c_str();
+    request.lpResourceName = MAKEINTRESOURCEA(1);
+    HANDLE context = CreateActCtxA(&request);
+    if (context == INVALID_HANDLE_VALUE) {
+        g_out += "{\"error\": " + std::to_string(GetLastError()) + "}\n";
+        return 1;
+    }
+    ACTIVATION_CONTEXT_RUN_LEVEL_INFORMATION level = {};
+    SIZE_T written = 0;
+    bool ok = QueryActCtxW(0, context, nullptr, RunlevelInformationInActivationContext, &level, sizeof level,
+                           &written) != FALSE;
+    // Elements are a GUID and a type, and in newer headers also a ULONGLONG
+    // (MaxVersionTested), which moves them to 8-byte alignment: tell the
+    // layouts apart by the size written.
+    alignas(8) unsigned char compatibility[4096];
+    ok = ok && QueryActCtxW(0, context, nullptr, CompatibilityInformationInActivationContext, compatibility,
+                            sizeof compatibility, &written) != FALSE;
+    ReleaseActCtx(context);
+    if (!ok) {
+        g_out += "{\"error\": " + std::to_string(GetLastError()) + "}\n";
+        return 1;
+    }
+    DWORD count = 0;
+    memcpy(&count, compatibility, sizeof count);
+    size_t first = 0, stride = 0;
+    if (written == 4 + 20 * static_cast<SIZE_T>(count)) {
+        first = 4, stride = 20;
+    } else if (written == 8 + 32 * static_cast<SIZE_T>(count)) {
+        first = 8, stride = 32;
+    } else {
+        g_out += "{\"error\": \"compatibility information of " + std::to_string(written) + " bytes for " +
+                 std::to_string(count) + " elements\"}\n";
+        return 1;
+    }
+    std::string out = "{\"run_level\": " + std::to_string(level.RunLevel) +
+                      ", \"ui_access\": " + std::to_string(level.UiAccess) + ", \"os\": [";
+    for (DWORD i = 0; i < count; ++i) {
+        GUID id;
+        DWORD type = 0;
+        memcpy(&id, compatibility + first + i * stride, sizeof id);
+        memcpy(&type, compatibility + first + i * stride + sizeof id, sizeof type);
+        if (type != ACTCTX_COMPATIBILITY_ELEMENT_TYPE_OS) continue;
+        out += (out.back() == '[' ? "" : ", ") + JsonString(GuidText(id));
+    }
+    g_out += out + "]}\n";
+    return 0;
+}
+
 int Execute(int argc, char** argv) {
     Options options;
     if (argc < 2 || !ParseOptions(argc, argv, options)) return 2;
@@ -562,6 +792,8 @@ int Execute(int argc, char** argv) {
     if (command == "hittest") return HitTest(options);
     if (command == "metrics") return Metrics();
     if (command == "procs") return Procs(options, false);
+    if (command == "manifest") return Manifest(options);
+    if (command == "usage") return ResourceUsage(options);
     if (command == "kill") {
         if (!options.filter.pid && options.filter.exe.empty()) return 2;  // never everything
         return Procs(options, true);
@@ -652,7 +884,7 @@ int main(int argc, char** argv) {
     if (argc == 2 && std::string(argv[1]) == "keep") return Keep();
     int result = Execute(argc, argv);
     if (result == 2 && g_out.empty()) {
-        fprintf(stderr, "usage: probe serve DIR | run|dump|wait|gone|msgbox|command|syscommand|hittest|procs|kill [options]\n");
+        fprintf(stderr, "usage: probe serve DIR | run|dump|wait|gone|msgbox|command|syscommand|hittest|procs|kill|manifest|usage [options]\n");
     }
     fwrite(g_out.data(), 1, g_out.size(), stdout);
     fflush(stdout);

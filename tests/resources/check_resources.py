@@ -1,13 +1,16 @@
 #!/usr/bin/env python3
 """Reads the resources and the PE basics out of built SetupMenu.exe files.
 
-Usage: check_resources.py [--bits 32|64] SetupMenu.exe [more.exe ...]
+Usage: check_resources.py [--bits 32|64] [--checker] FILE.exe [more.exe ...]
 
-For every file it checks:
+For every launcher file it checks:
   - PE32 for an i386 file, PE32+ for an AMD64 file (and the machine that
     --bits asks for), the GUI subsystem, and imports only from KERNEL32,
     USER32, GDI32 and msvcrt;
   - the exact set of resources, every one under language 0x0409;
+  - the application manifest: well-formed XML, run as the invoker without
+    UI access, the supported systems Vista to 10/11, and nothing else (no
+    DPI awareness, no dependency such as common controls version 6);
   - the two dialog templates, byte for byte against templates encoded here
     from the tables below;
   - the two cursors (size, 1 bit per pixel, hot spot, drawn extent, black
@@ -15,14 +18,19 @@ For every file it checks:
     a 1-bit mask);
   - the version block (fixed part, strings and translation).
 
+With --checker the files are builds of the configuration checker
+(SetupMenuCheck): PE basics with the console subsystem, the manifest as its
+only resource, and the manifest as above.
+
 Prints one line per failure and exits 1 when anything is wrong.
 Python 3 standard library only.
 """
 
 import struct
 import sys
+import xml.etree.ElementTree as ElementTree
 
-RT_CURSOR, RT_ICON, RT_DIALOG, RT_VERSION = 1, 3, 5, 16
+RT_CURSOR, RT_ICON, RT_DIALOG, RT_VERSION, RT_MANIFEST = 1, 3, 5, 16, 24
 RT_GROUP_CURSOR, RT_GROUP_ICON = 12, 14
 TYPE_NAMES = {1: "CURSOR", 2: "BITMAP", 3: "ICON", 4: "MENU", 5: "DIALOG", 6: "STRING",
               9: "ACCELERATOR", 10: "RCDATA", 12: "GROUP_CURSOR", 14: "GROUP_ICON",
@@ -35,11 +43,14 @@ EXPECTED_RESOURCES = {
     (RT_GROUP_CURSOR, 104), (RT_GROUP_CURSOR, 118), (RT_CURSOR, 3), (RT_CURSOR, 4),
     (RT_GROUP_ICON, 106), (RT_ICON, 1), (RT_ICON, 2),
     (RT_VERSION, 1),
+    (RT_MANIFEST, 1),
 }
+# The checker carries the manifest and nothing else.
+CHECKER_RESOURCES = {(RT_MANIFEST, 1)}
 
 ALLOWED_DLLS = {"kernel32.dll", "user32.dll", "gdi32.dll", "msvcrt.dll"}
 MACHINES = {0x014C: ("i386", 32, 0x10B, "PE32"), 0x8664: ("AMD64", 64, 0x20B, "PE32+")}
-SUBSYSTEM_WINDOWS_GUI = 2
+SUBSYSTEM_WINDOWS_GUI, SUBSYSTEM_WINDOWS_CUI = 2, 3
 
 CLASS_BUTTON, CLASS_STATIC = 0x0080, 0x0082
 DS_SETFONT = 0x40
@@ -116,6 +127,94 @@ VERSION_STRINGS_EXACT = {
 VERSION_STRINGS_IDENTITY = ["CompanyName", "FileDescription", "InternalName",
                             "LegalCopyright", "OriginalFilename", "ProductName"]
 VERSION_TRANSLATION = struct.pack("<HH", 0x0409, 1200)
+
+
+# The application manifest (resource 1 of RT_MANIFEST). Every element it may
+# hold, by path from the root as (namespace, name) pairs; anything else, such
+# as windowsSettings (DPI awareness) or a dependency (common controls version
+# 6), would change how the program looks or runs.
+ASM_V1 = "urn:schemas-microsoft-com:asm.v1"
+ASM_V3 = "urn:schemas-microsoft-com:asm.v3"
+COMPATIBILITY_V1 = "urn:schemas-microsoft-com:compatibility.v1"
+_TRUST = ((ASM_V1, "assembly"), (ASM_V3, "trustInfo"), (ASM_V3, "security"), (ASM_V3, "requestedPrivileges"))
+_COMPATIBILITY = ((ASM_V1, "assembly"), (COMPATIBILITY_V1, "compatibility"), (COMPATIBILITY_V1, "application"))
+MANIFEST_ELEMENTS = {
+    # path: the attributes it must carry, exactly (None: its value is checked elsewhere)
+    _TRUST[:1]: {"manifestVersion": "1.0"},
+    _TRUST[:2]: {}, _TRUST[:3]: {}, _TRUST: {},
+    _TRUST + ((ASM_V3, "requestedExecutionLevel"),): {"level": "asInvoker", "uiAccess": "false"},
+    _COMPATIBILITY[:2]: {}, _COMPATIBILITY: {},
+    _COMPATIBILITY + ((COMPATIBILITY_V1, "supportedOS"),): {"Id": None},
+}
+SUPPORTED_OS = {
+    "{e2011457-1546-43c5-a5fe-008deee3d3f0}": "Windows Vista",
+    "{35138b9a-5d96-4fbd-8e2d-a2440225f93a}": "Windows 7",
+    "{4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38}": "Windows 8",
+    "{1f676c76-80e1-4239-95bb-83d0f6d0da78}": "Windows 8.1",
+    "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}": "Windows 10 and 11",
+}
+# Words that must not appear anywhere, even where the element check would not
+# look (text, comments): each would change DPI scaling or the controls' look.
+MANIFEST_FORBIDDEN = ("dpiAware", "dpiAwareness", "gdiScaling", "Microsoft.Windows.Common-Controls")
+
+
+def check_manifest(data):
+    """The failures of an application manifest's bytes, as messages."""
+    failures = []
+    if not data.startswith(b'<?xml version="1.0" encoding="UTF-8"'):
+        failures.append("manifest: does not start with an XML declaration of UTF-8 (%r)" % data[:40])
+    lowered = data.lower()
+    for word in MANIFEST_FORBIDDEN:
+        if word.lower().encode() in lowered:
+            failures.append("manifest: mentions %s" % word)
+    try:
+        root = ElementTree.fromstring(data)
+    except ElementTree.ParseError as e:
+        return failures + ["manifest: not well-formed XML: %s" % e]
+
+    def split(tag):
+        namespace, _, name = tag[1:].partition("}") if tag.startswith("{") else ("", "", tag)
+        return namespace, name
+
+    found = {}
+    os_ids = []
+
+    def walk(element, parent_path):
+        path = parent_path + (split(element.tag),)
+        found[path] = found.get(path, 0) + 1
+        where = "/".join(name for _, name in path)
+        if path not in MANIFEST_ELEMENTS:
+            failures.append("manifest: element %s (namespace %r) is not allowed" % (where, path[-1][0]))
+            return
+        wanted = MANIFEST_ELEMENTS[path]
+        if set(element.attrib) != set(wanted):
+            failures.append("manifest: %s has the attributes %s, expected %s"
+                            % (where, sorted(element.attrib), sorted(wanted)))
+        for name, value in wanted.items():
+            if value is not None and element.attrib.get(name) != value:
+                failures.append("manifest: %s has %s=%r, expected %r" % (where, name, element.attrib.get(name), value))
+        if path[-1][1] == "supportedOS":
+            os_ids.append(element.attrib.get("Id", ""))
+        if (element.text or "").strip():
+            failures.append("manifest: %s holds text %r" % (where, element.text.strip()))
+        for child in element:
+            if (child.tail or "").strip():
+                failures.append("manifest: text %r after %s" % (child.tail.strip(), child.tag))
+            walk(child, path)
+
+    walk(root, ())
+    for path in MANIFEST_ELEMENTS:
+        count = found.get(path, 0)
+        name = "/".join(n for _, n in path)
+        if path[-1][1] == "supportedOS":
+            continue
+        if count != 1:
+            failures.append("manifest: %s appears %d times, expected once" % (name, count))
+    if sorted(os_ids) != sorted(SUPPORTED_OS) or len(os_ids) != len(SUPPORTED_OS):
+        names = [SUPPORTED_OS.get(i, i) for i in os_ids]
+        failures.append("manifest: supported systems are %s, expected %s"
+                        % (names, list(SUPPORTED_OS.values())))
+    return failures
 
 
 class Broken(Exception):
@@ -355,9 +454,10 @@ def resource_name(key):
 
 
 class Check:
-    def __init__(self, path, bits):
+    def __init__(self, path, bits, checker=False):
         self.path = path
         self.bits = bits
+        self.checker = checker
         self.failures = []
         self.checks = 0
 
@@ -373,8 +473,10 @@ class Check:
         except (OSError, Broken, struct.error, ValueError) as e:
             self.expect(False, "cannot read the file: %s" % e)
             return
-        for part in (self.pe_basics, self.resource_set, self.dialogs, self.cursors,
-                     self.icons, self.version):
+        parts = (self.pe_basics, self.resource_set, self.manifest)
+        if not self.checker:
+            parts += (self.dialogs, self.cursors, self.icons, self.version)
+        for part in parts:
             try:
                 part(pe)
             except (Broken, struct.error, ValueError, KeyError) as e:
@@ -391,6 +493,10 @@ class Check:
                         % (name, bits, self.bits))
         self.expect(pe.magic == magic, "%s file has optional header magic 0x%X, expected %s (0x%X)"
                     % (name, pe.magic, kind, magic))
+        if self.checker:
+            self.expect(pe.subsystem == SUBSYSTEM_WINDOWS_CUI,
+                        "subsystem is %d, expected %d (Windows console)" % (pe.subsystem, SUBSYSTEM_WINDOWS_CUI))
+            return
         self.expect(pe.subsystem == SUBSYSTEM_WINDOWS_GUI,
                     "subsystem is %d, expected %d (Windows GUI)" % (pe.subsystem, SUBSYSTEM_WINDOWS_GUI))
         dlls = pe.imported_dlls()
@@ -401,11 +507,12 @@ class Check:
 
     def resource_set(self, pe):
         found = pe.resources()
-        for key in sorted(set(found) - EXPECTED_RESOURCES, key=repr):
+        expected = CHECKER_RESOURCES if self.checker else EXPECTED_RESOURCES
+        for key in sorted(set(found) - expected, key=repr):
             self.expect(False, "unexpected resource %s" % resource_name(key))
-        for key in sorted(EXPECTED_RESOURCES - set(found)):
+        for key in sorted(expected - set(found)):
             self.expect(False, "missing resource %s" % resource_name(key))
-        for key in sorted(set(found) & EXPECTED_RESOURCES):
+        for key in sorted(set(found) & expected):
             langs = sorted(found[key])
             self.expect(langs == [LANG_EN_US], "resource %s has languages %s, expected only 0x0409"
                         % (resource_name(key), ", ".join("0x%04X" % l if isinstance(l, int) else repr(l)
@@ -417,6 +524,11 @@ class Check:
         if LANG_EN_US not in langs:
             raise Broken("no %s under 0x0409" % resource_name((rtype, rid)))
         return langs[LANG_EN_US]
+
+    # Application manifest.
+    def manifest(self, pe):
+        for message in check_manifest(self.get(RT_MANIFEST, 1)) or [None]:
+            self.expect(message is None, message)
 
     # Dialog templates.
     def dialogs(self, pe):
@@ -681,18 +793,23 @@ class Check:
 def main(argv):
     args = argv[1:]
     bits = None
-    if args[:1] == ["--bits"] and len(args) >= 2:
-        if args[1] not in ("32", "64"):
+    checker = False
+    while args[:1] in (["--bits"], ["--checker"]):
+        if args[0] == "--checker":
+            checker = True
+            args = args[1:]
+            continue
+        if len(args) < 2 or args[1] not in ("32", "64"):
             sys.stderr.write("check_resources.py: --bits takes 32 or 64\n")
             return 2
         bits = int(args[1])
         args = args[2:]
     if not args:
-        sys.stderr.write("usage: check_resources.py [--bits 32|64] SetupMenu.exe [more.exe ...]\n")
+        sys.stderr.write("usage: check_resources.py [--bits 32|64] [--checker] FILE.exe [more.exe ...]\n")
         return 2
     status = 0
     for path in args:
-        check = Check(path, bits)
+        check = Check(path, bits, checker)
         check.run()
         if check.failures:
             status = 1

@@ -50,16 +50,26 @@ display_alive() {
 
 start_display() {
   if display_alive; then return; fi
-  local n=91
-  while [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ]; do n=$((n + 1)); done
+  # Xvfb takes a free display number itself and writes it to descriptor 3
+  # once it accepts connections. A number picked here from the free ones could
+  # be picked at the same moment by another test run on this machine, which
+  # would then drive the same pointer.
+  rm -f "$state/display" "$state/display.number"
   # Detached and silent: nothing may hold the test runner's pipes open.
-  setsid Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp </dev/null >/dev/null 2>&1 &
+  setsid Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp \
+    3>"$state/display.number" </dev/null >/dev/null 2>&1 &
   echo $! >"$state/xvfb.pid"
-  echo ":$n" >"$state/display"
+  local n=
   for _ in $(seq 1 100); do
-    [ -e "/tmp/.X11-unix/X$n" ] && break
+    n=$(tr -dc 0-9 <"$state/display.number")
+    [ -n "$n" ] && break
     sleep 0.1
   done
+  if [ -z "$n" ]; then
+    echo "wine-env.sh: Xvfb did not start" >&2
+    exit 1
+  fi
+  echo ":$n" >"$state/display"
 }
 
 # Whether this kernel runs a 32-bit x86 Linux program: a 96-byte ELF file
