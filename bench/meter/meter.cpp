@@ -43,6 +43,8 @@
 #include <string>
 #include <vector>
 
+#include "../../tests/e2e/gdi_table.h"
+
 namespace {
 
 LONGLONG g_frequency;
@@ -170,65 +172,6 @@ BOOL CALLBACK CountTop(HWND window, LPARAM param) {
         EnumChildWindows(window, CountChild, param);
     }
     return TRUE;
-}
-
-// GetGuiResources is a stub in Wine 8, so the GDI objects are counted in the
-// process's GDI handle table, which the PEB points to (GdiSharedHandleTable,
-// 64-bit layout): 0x10000 entries of 24 bytes, type 0 for a free entry.
-struct GdiCount {
-    bool known = false;
-    int total = 0, stock = 0, dc = 0, region = 0, bitmap = 0, font = 0, brush = 0, pen = 0, palette = 0, other = 0;
-};
-
-#pragma pack(push, 1)
-struct GdiEntry {
-    unsigned long long object;
-    unsigned int owner;
-    unsigned char extType;  // bit 7: stock object
-    unsigned char generation;
-    unsigned char type;
-    unsigned char flags;
-    unsigned long long user;
-};
-#pragma pack(pop)
-static_assert(sizeof(GdiEntry) == 24, "GDI handle entry");
-
-GdiCount CountGdiObjects(HANDLE process) {
-    GdiCount count;
-    using QueryProc = LONG(NTAPI*)(HANDLE, PROCESSINFOCLASS, PVOID, ULONG, PULONG);
-    auto query = reinterpret_cast<QueryProc>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtQueryInformationProcess")));
-    PROCESS_BASIC_INFORMATION basic{};
-    if (!query || query(process, ProcessBasicInformation, &basic, sizeof basic, nullptr) != 0) return count;
-    unsigned long long table = 0;
-    SIZE_T read = 0;
-    if (!ReadProcessMemory(process, reinterpret_cast<const char*>(basic.PebBaseAddress) + 0xF8, &table, sizeof table,
-                           &read) ||
-        !table) {
-        return count;
-    }
-    std::vector<GdiEntry> entries(0x10000);
-    if (!ReadProcessMemory(process, reinterpret_cast<const void*>(table), entries.data(),
-                           entries.size() * sizeof(GdiEntry), &read)) {
-        return count;
-    }
-    count.known = true;
-    for (const GdiEntry& e : entries) {
-        if (!e.type) continue;
-        ++count.total;
-        if (e.extType & 0x80) ++count.stock;
-        switch (e.type) {
-            case 0x01: case 0x21: case 0x41: case 0x66: ++count.dc; break;
-            case 0x04: ++count.region; break;
-            case 0x09: ++count.bitmap; break;
-            case 0x0a: ++count.font; break;
-            case 0x10: ++count.brush; break;
-            case 0x30: case 0x50: ++count.pen; break;
-            case 0x08: ++count.palette; break;
-            default: ++count.other; break;
-        }
-    }
-    return count;
 }
 
 // 32 when the process runs 32-bit code under WoW64: a run of the wrong kind

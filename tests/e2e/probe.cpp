@@ -51,7 +51,10 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <utility>
 #include <vector>
+
+#include "gdi_table.h"
 
 namespace {
 
@@ -556,79 +559,18 @@ int Procs(const Options& options, bool kill) {
 
 // --- what a process holds ----------------------------------------------------
 
-// GetGuiResources is a stub in Wine, so GDI objects are counted in the
-// process's GDI handle table, which its PEB points to (GdiSharedHandleTable)
-// as in bench/meter/meter.cpp: 0x10000 entries of 24 bytes, type 0 for a free
-// one. The probe is a 64-bit program, so NtQueryInformationProcess gives it
-// the 64-bit PEB even of a 32-bit process under WoW64; Wine's win32u keeps
-// the table's address there as well, and the entries have the same layout for
-// both kinds of process.
-#pragma pack(push, 1)
-struct GdiEntry {
-    unsigned long long object;
-    unsigned int owner;
-    unsigned char extType;  // bit 7: stock object
-    unsigned char generation;
-    unsigned char type;
-    unsigned char flags;
-    unsigned long long user;
-};
-#pragma pack(pop)
-static_assert(sizeof(GdiEntry) == 24, "GDI handle entry");
-constexpr size_t kGdiEntries = 0x10000;
-constexpr size_t kPebGdiSharedHandleTable = 0xF8;  // 64-bit PEB
-
-struct GdiKind {
-    const char* name;
-    unsigned char types[4];
-};
-constexpr GdiKind kGdiKinds[] = {
-    {"dc", {0x01, 0x21, 0x41, 0x66}}, {"region", {0x04}}, {"bitmap", {0x09}}, {"font", {0x0a}},
-    {"brush", {0x10}}, {"pen", {0x30, 0x50}}, {"palette", {0x08}},
-};
-
 // {"total": N, "stock": N, "dc": N, ..., "other": N}, or null when the table
-// cannot be read.
-std::string CountGdiObjects(HANDLE process) {
-    using QueryProc = LONG(NTAPI*)(HANDLE, PROCESSINFOCLASS, PVOID, ULONG, PULONG);
-    auto query = reinterpret_cast<QueryProc>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtQueryInformationProcess")));
-    PROCESS_BASIC_INFORMATION basic = {};
-    if (!query || query(process, ProcessBasicInformation, &basic, sizeof basic, nullptr) != 0) return "null";
-    unsigned long long table = 0;
-    SIZE_T read = 0;
-    if (!ReadProcessMemory(process, reinterpret_cast<const char*>(basic.PebBaseAddress) + kPebGdiSharedHandleTable,
-                           &table, sizeof table, &read) ||
-        read != sizeof table || !table) {
-        return "null";
-    }
-    std::vector<GdiEntry> entries(kGdiEntries);
-    if (!ReadProcessMemory(process, reinterpret_cast<const void*>(table), entries.data(),
-                           entries.size() * sizeof(GdiEntry), &read) ||
-        read != entries.size() * sizeof(GdiEntry)) {
-        return "null";
-    }
-    constexpr size_t kinds = sizeof kGdiKinds / sizeof kGdiKinds[0];
-    int total = 0, stock = 0, other = 0, byKind[kinds] = {};
-    for (const GdiEntry& entry : entries) {
-        if (!entry.type) continue;
-        ++total;
-        if (entry.extType & 0x80) ++stock;
-        bool known = false;
-        for (size_t k = 0; k < kinds && !known; ++k) {
-            for (unsigned char type : kGdiKinds[k].types) {
-                if (type && type == entry.type) {
-                    ++byKind[k];
-                    known = true;
-                    break;
-                }
-            }
-        }
-        if (!known) ++other;
-    }
-    std::string out = "{\"total\": " + std::to_string(total) + ", \"stock\": " + std::to_string(stock);
-    for (size_t k = 0; k < kinds; ++k) out += ", \"" + std::string(kGdiKinds[k].name) + "\": " + std::to_string(byKind[k]);
-    return out + ", \"other\": " + std::to_string(other) + "}";
+// cannot be read (see gdi_table.h).
+std::string DescribeGdiObjects(HANDLE process) {
+    const GdiCount count = CountGdiObjects(process);
+    if (!count.known) return "null";
+    const std::pair<const char*, int> fields[] = {
+        {"total", count.total}, {"stock", count.stock}, {"dc", count.dc}, {"region", count.region},
+        {"bitmap", count.bitmap}, {"font", count.font}, {"brush", count.brush}, {"pen", count.pen},
+        {"palette", count.palette}, {"other", count.other}};
+    std::string out;
+    for (const auto& [name, value] : fields) out += (out.empty() ? "{\"" : ", \"") + std::string(name) + "\": " + std::to_string(value);
+    return out + "}";
 }
 
 struct WindowCount {
@@ -698,7 +640,7 @@ int ResourceUsage(const Options& options) {
     // the process's anonymous memory in use. (GetProcessHandleCount is no help
     // either: Wine 8 answers 0.)
     const SIZE_T privateBytes = memory.PrivateUsage ? memory.PrivateUsage : memory.PagefileUsage;
-    const std::string gdi = CountGdiObjects(process);
+    const std::string gdi = DescribeGdiObjects(process);
     CloseHandle(process);
     if (!memoryKnown) return 1;
     WindowCount windows;
