@@ -707,13 +707,6 @@ class Launch:
             raise AssertionError("control %d is not visible" % control_id)
         screen.click(*control.centre())
 
-    def activate_menu(self):
-        """Clicks the menu dialog's caption bar, as a user would to type into
-        it again: a program it started may have taken the keyboard."""
-        menu = self.menu()
-        left, top, right, _ = menu.rect
-        screen.click((left + right) // 2, (top + menu["client_screen"][1]) // 2)
-
     def wait_exit(self, timeout=WAIT_TIMEOUT):
         """Waits for the end; returns the exit code. A launcher that does not
         end in time is killed and the test fails."""

@@ -45,7 +45,6 @@
 #include <windows.h>
 #include <psapi.h>
 #include <tlhelp32.h>
-#include <winternl.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -485,7 +484,6 @@ int SysCommand(const Options& options) {
     return PostMessageA(target, WM_SYSCOMMAND, SC_CLOSE, 0) ? 0 : 1;
 }
 
-// What the window says is at a screen point (HT* code), as the system asks it.
 // What the dialog manager lays out with: the base units of 8 point MS Sans
 // Serif (computed as the dialog manager does: the average width of the 52
 // letters, rounded, and the font's height), the dialog frame and the caption.
@@ -515,6 +513,7 @@ int Metrics() {
     return 0;
 }
 
+// What the window says is at a screen point (HT* code), as the system asks it.
 int HitTest(const Options& options) {
     if (options.positional.size() != 2 || !options.filter.hwnd) return 2;
     LPARAM point = MAKELPARAM(atoi(options.positional[0].c_str()), atoi(options.positional[1].c_str()));
