@@ -21,6 +21,7 @@
 #include "config/text_rules.h"
 #include "startup/setup_state.h"
 #include "startup/teardown.h"
+#include "ui/launch_policy.h"
 
 namespace setupmenu {
 namespace check {
@@ -189,8 +190,8 @@ void CheckProgram(const char* section, const char* value) {
         const bool programExists =
             attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
         Warn(section, "Command",
-             "carries the arguments %s: the launcher takes the whole value as the program's file name and "
-             "passes no arguments; %s does not exist, so %s (%s alone %s)",
+             "carries the arguments %s: the launcher takes the whole value as the program's file name; %s does "
+             "not exist, so %s (%s alone %s); give the program as Command and the rest as Arguments",
              extra, quoted, failure, program, programExists ? "does exist" : "does not exist either");
         return;
     }
@@ -202,6 +203,52 @@ void CheckProgram(const char* section, const char* value) {
         return;
     }
     Warn(section, "Command", "names %s, which does not exist: %s", quoted, failure);
+}
+
+// The Open value of a button without a Command: an address with an allowed
+// scheme, or a file in the media folder.
+void CheckOpen(const char* section, const char* value) {
+    const char* failure = "a click shows \"Unable to execute installation command!\"";
+    char quoted[kQuoted];
+    const OpenTarget target = ClassifyOpenTarget(value);
+    if (target == OpenTarget::Address) return;
+    if (target == OpenTarget::Refused) {
+        Quote(value, quoted, sizeof quoted);
+        Warn(section, "Open", "%s is an address, but the launcher opens only http:, https: and mailto: addresses: %s",
+             quoted, failure);
+        return;
+    }
+    char path[kPathChars];
+    if (!ComposePath(path, sizeof path, g_state.szProgramDir, value)) {
+        Warn(section, "Open", "the media folder and the file name together exceed %d characters: %s",
+             kPathChars - 1, failure);
+        return;
+    }
+    Quote(path, quoted, sizeof quoted);
+    if (Attributes(path) == INVALID_FILE_ATTRIBUTES) {
+        Warn(section, "Open", "names %s, which does not exist%s: %s", quoted,
+             LooksAbsolute(value) ? " (the launcher puts the media folder in front of every file name)" : "",
+             failure);
+    }
+}
+
+// The StartIn value: a folder in the media folder.
+void CheckStartIn(const char* section, const char* value) {
+    char path[kPathChars];
+    char quoted[kQuoted];
+    const char* failure = "a click shows \"Unable to execute installation command!\"";
+    if (!ComposePath(path, sizeof path, g_state.szProgramDir, value)) {
+        Warn(section, "StartIn", "the media folder and the folder name together exceed %d characters: %s",
+             kPathChars - 1, failure);
+        return;
+    }
+    Quote(path, quoted, sizeof quoted);
+    const DWORD attributes = Attributes(path);
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+        Warn(section, "StartIn", "names %s, which does not exist: %s", quoted, failure);
+    } else if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        Warn(section, "StartIn", "names %s, which is a file, not a folder: %s", quoted, failure);
+    }
 }
 
 // ---- names ---------------------------------------------------------------
@@ -344,6 +391,13 @@ void CheckKeyValue(const SectionInfo& section, const KeyInfo& key) {
         case ValueKind::Program:
             CheckProgram(name, value.text);
             break;
+        case ValueKind::Document:
+            // Not read at all while the button has a Command; the buttons' check says so.
+            if (!Given(name, "Command")) CheckOpen(name, value.text);
+            break;
+        case ValueKind::Folder:
+            CheckStartIn(name, value.text);
+            break;
         case ValueKind::Mark:
         case ValueKind::Text:
             break;
@@ -357,7 +411,7 @@ void CheckButtonTogether(const SectionInfo& section) {
     const ButtonInfo& button = g_state.buttons[section.button - 1];
     if (!button.bVisible) {
         char keys[64] = "";
-        for (const char* key : {"Label", "Command", "ImageSel"}) {
+        for (const char* key : {"Label", "Command", "ImageSel", "Open", "StartIn", "Arguments"}) {
             if (!Given(name, key)) continue;
             if (keys[0]) std::strncat(keys, ", ", sizeof keys - std::strlen(keys) - 1);
             std::strncat(keys, key, sizeof keys - std::strlen(keys) - 1);
@@ -370,9 +424,14 @@ void CheckButtonTogether(const SectionInfo& section) {
         }
         return;
     }
-    if (!button.pszCommand) {
+    if (button.pszCommand) {
+        if (Given(name, "Open")) Warn(name, "Open", "is not read: the button's Command is started in its place");
+    } else if (!Given(name, "Open")) {
         Warn(name, "Command",
              "is missing although the button is shown: a click shows \"No installation command to execute!\"");
+        for (const char* key : {"StartIn", "Arguments"}) {
+            if (Given(name, key)) Warn(name, key, "has no effect: the button has neither a Command nor an Open value");
+        }
     }
     // A Text beside a picture is the button's stand-in when the picture does
     // not load, so only an alignment without any text is surely lost.
@@ -472,6 +531,18 @@ void PrintText(const char* section, const char* key, const char* text, const cha
     PrintValue(section, key, "%s%s", quoted, DefaultMark(section, key));
 }
 
+// A value the launcher reads only at a click, as it stands.
+void PrintClickValue(const char* section, const char* key, const char* fallback) {
+    static Value value;
+    char quoted[kQuoted];
+    if (Read(section, key, &value)) {
+        Quote(value.text, quoted, sizeof quoted);
+        PrintValue(section, key, "%s", quoted);
+    } else {
+        PrintValue(section, key, "none: %s (default)", fallback);
+    }
+}
+
 void PrintMainValues() {
     static Value value;
     Read("Version", "Release", &value);
@@ -523,6 +594,13 @@ void PrintButtonValues(const SectionInfo& section) {
     PrintColour(name, "Fgcolor", button.crText, "");
     PrintPosition(name, "Position", button.xPos, button.yPos, "not moved");
     PrintPosition(name, "PositionSel", button.xPosSel, button.yPosSel, "over the normal control");
+    if (button.pszCommand && Given(name, "Open")) {
+        PrintValue(name, "Open", "not read: the Command is started in its place");
+    } else {
+        PrintClickValue(name, "Open", "nothing is opened");
+    }
+    PrintClickValue(name, "StartIn", "the media folder");
+    PrintClickValue(name, "Arguments", "no arguments");
 }
 
 void PrintCancelValues() {

@@ -25,6 +25,8 @@ enum class ValueKind : uint8_t {
     ButtonText,  // quotes and escapes processed
     Program,     // a program file relative to the media folder
     Bitmap,      // a bitmap file relative to the media folder
+    Document,    // a file relative to the media folder, or a web or mail address
+    Folder,      // a folder relative to the media folder
 };
 
 struct SectionInfo {
@@ -84,6 +86,10 @@ inline constexpr KeyInfo kKeys[] = {
     {SectionFamily::Button, "Fgcolor", ValueKind::Colour, nullptr, 0, "0,0,0"},
     {SectionFamily::Button, "Position", ValueKind::Position, nullptr, 0, "not moved"},
     {SectionFamily::Button, "PositionSel", ValueKind::Position, nullptr, 0, "over the normal control"},
+    // Read at the click, not at start-up.
+    {SectionFamily::Button, "Open", ValueKind::Document, nullptr, 0, "nothing is opened"},
+    {SectionFamily::Button, "StartIn", ValueKind::Folder, nullptr, 0, "the media folder"},
+    {SectionFamily::Button, "Arguments", ValueKind::Text, nullptr, 0, "no arguments"},
 
     {SectionFamily::Cancel, "Label", ValueKind::Text, nullptr, 0, "Cancel"},
     {SectionFamily::Cancel, "Image", ValueKind::Bitmap, nullptr, 0, "no picture"},

@@ -25,6 +25,7 @@ set(SETUPMENU_WIN32_SOURCES
   ui/backdrop.cpp
   ui/menu_dialog.cpp
   ui/launch_command.cpp
+  ui/system_library.cpp
   ui/layout.cpp
   ui/hover.cpp
 )

@@ -188,7 +188,7 @@ def button_three_selected():
     c = Canvas(*BUTTON_SIZE)
     c.vertical_gradient(0, 0, c.width, c.height, GOLD_LIGHT, GOLD)
     c.frame(0, 0, c.width, c.height, NAVY_DARK, thickness=2)
-    for y, line in ((14, "INSTALL"), (26, "EXAMPLE THREE")):
+    for y, line in ((14, "READ THE"), (26, "MANUAL")):
         c.text(c.width - 8 - pixel_font.text_width(line), y, line, NAVY_DARK)
     return c
 

@@ -3,6 +3,8 @@
 
 #include <cstring>
 
+#include "config/text_rules.h"
+
 namespace setupmenu {
 
 StartFailure ClassifyStartFailure(uint32_t error) {
@@ -22,6 +24,29 @@ bool ComposeSystemLibraryPath(char* out, size_t capacity, std::string_view syste
     std::memcpy(out + used, file.data(), file.size());
     out[length] = '\0';
     return true;
+}
+
+namespace {
+
+bool IsAsciiLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
+
+}  // namespace
+
+OpenTarget ClassifyOpenTarget(std::string_view value) {
+    // A scheme: a letter, then letters, digits, '+', '-' or '.', up to the colon.
+    size_t colon = 0;
+    while (colon < value.size() && value[colon] != ':') {
+        const char c = value[colon];
+        const bool fits = IsAsciiLetter(c) || (colon > 0 && ((c >= '0' && c <= '9') || c == '+' || c == '-' || c == '.'));
+        if (!fits) return OpenTarget::File;
+        ++colon;
+    }
+    if (colon < 2 || colon == value.size()) return OpenTarget::File;
+    const std::string_view scheme = value.substr(0, colon);
+    for (std::string_view allowed : {std::string_view("http"), std::string_view("https"), std::string_view("mailto")}) {
+        if (EqualsNoCase(scheme, allowed)) return OpenTarget::Address;
+    }
+    return OpenTarget::Refused;
 }
 
 }  // namespace setupmenu

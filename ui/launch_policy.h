@@ -1,6 +1,7 @@
 // Decisions of the command launcher that do not need the platform: when a
-// failed start is retried with a request for administrator rights, and where
-// the library that makes that request is loaded from.
+// failed start is retried with a request for administrator rights, where
+// the library that makes that request is loaded from, and what a button's
+// Open value names.
 #pragma once
 
 #include <cstddef>
@@ -28,5 +29,18 @@ StartFailure ClassifyStartFailure(uint32_t error);
 // starts at the launcher's own folder on the media. Returns false, leaving
 // `out` empty, for an empty folder or a path that does not fit `capacity`.
 bool ComposeSystemLibraryPath(char* out, size_t capacity, std::string_view systemDir, std::string_view file);
+
+// What a button's Open value names. An address begins with a scheme of two
+// or more characters and a colon (a single letter and a colon is a drive);
+// only web pages and mail are opened, since the shell would hand any other
+// scheme (ms-settings:, file:, a program's own protocol) to whatever
+// registered it.
+enum class OpenTarget {
+    File,     // a file name, relative to the program directory
+    Address,  // an http:, https: or mailto: address, opened as it stands
+    Refused,  // an address with any other scheme
+};
+
+OpenTarget ClassifyOpenTarget(std::string_view value);
 
 }  // namespace setupmenu

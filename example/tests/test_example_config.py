@@ -113,13 +113,13 @@ class ExampleConfiguration(unittest.TestCase):
 
     def test_every_file_the_example_names_is_in_the_built_media(self):
         named = [(s, k, v) for s, keys in self.example.items() for k, v in keys.items()
-                 if k in ("image", "imagetext", "imagesel", "command") and given(v)]
+                 if k in ("image", "imagetext", "imagesel", "command", "open") and given(v)]
         self.assertGreaterEqual(len(named), 10)
         for section, key, value in named:
             with self.subTest(section=section, key=key):
                 self.assertNotIn("/", value, "file names take backslashes")
                 self.assertFalse(re.match(r"^([A-Za-z]:|\\)", value), "absolute paths never work")
-                if key != "command":
+                if key not in ("command", "open"):
                     self.assertIn(value, make_bitmaps.PICTURES)
                 self.assertTrue(os.path.isfile(os.path.join(MEDIA, *value.split("\\"))), value)
 

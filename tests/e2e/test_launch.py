@@ -1,7 +1,12 @@
 """Launching: a click on a button starts its command (a recording child
 program), with a confirmation box when the button has a label, error boxes
 when it has no command or the start fails, and the end of the run after a
-successful start when Main/Exit is on."""
+successful start when Main/Exit is on. Arguments and a start-in folder reach
+the started program; a button without a command opens its Open file or
+address through the shell, with a file type and schemes registered in the
+test prefix for a recording viewer."""
+
+import os
 
 import harness
 from harness import ID_BUTTON_NORMAL, IDCANCEL
@@ -20,6 +25,29 @@ def launch_ini(buttons, exit_value=None):
     for n, keys in buttons.items():
         ini["Button%d" % n] = dict({"Text": "Button %d" % n}, **keys)
     return ini
+
+
+def set_registry(*entries):
+    """Writes (key, value) pairs as default values in the test prefix, or
+    deletes the key where value is None."""
+    env = harness.environment()
+    for key, value in entries:
+        if value is None:
+            argv = ["reg", "delete", key, "/f"]
+        else:
+            argv = ["reg", "add", key, "/ve", "/d", value, "/f"]
+        code, out, err = harness.run_quietly([env.wrapper] + argv, 120)
+        if value is not None and code != 0:
+            raise AssertionError("reg %s failed (%s): %s %s" % (" ".join(argv), code, out, err))
+
+
+# Names no other test registers: a document type, and a scheme that is
+# registered but that the launcher does not open. The https handler is the
+# prefix's own, pointed at the viewer for these tests and put back after.
+DOCUMENT_EXT = ".smopentest"
+DOCUMENT_TYPE = "SetupMenuOpenTest.Document"
+OTHER_SCHEME = "setupmenu-open-test"
+HTTPS_COMMAND = r"HKCR\https\shell\open\command"
 
 
 class LaunchTests(harness.E2ETestCase):
@@ -182,6 +210,155 @@ class LaunchTests(harness.E2ETestCase):
                 self.assertEqual(box["owner"], menu["hwnd"])
                 self.assertNoMessageBox(launch)
                 self.assertMenuStays(launch)
+                self.assertEqual(media.records("inst.exe"), [])
+                launch.command(IDCANCEL)
+                self.assertEqual(launch.wait_exit(), 0)
+
+    def test_arguments_and_start_in_folder(self):
+        # (keys of the button, Arguments as the child sees them or None, its folder in the media or "")
+        cases = [
+            ({}, None, ""),
+            ({"Arguments": '/S /D="C:\\Program Files\\Example" -x'}, '/S /D="C:\\Program Files\\Example" -x', ""),
+            ({"Arguments": "*NOT*", "StartIn": "sub"}, None, "sub"),
+            ({"StartIn": "sub\\deeper", "Arguments": "a  b"}, "a  b", "sub\\deeper"),
+        ]
+        for keys, arguments, folder in cases:
+            with self.subTest(keys=keys):
+                ini = launch_ini({1: dict({"Command": "bin\\inst.exe"}, **keys)})
+                ini["Main"]["Debug"] = "On"
+                media = self.media("SETUP", ini=ini)
+                os.makedirs(media.path("sub/deeper"))
+                os.makedirs(media.path("bin"))
+                media.add_child("bin/inst.exe")
+                launch, _, _ = self.start_menu(media)
+                self.click_button(launch, 1)
+                records = media.wait_records("bin/inst.exe", 1)
+                self.assertEqual(len(records), 1)
+                program = '"%s"' % media.winpath("bin\\inst.exe")
+                if arguments is None:
+                    self.assertEqual(records[0]["cmdline"].strip().strip('"'), program.strip('"'))
+                else:
+                    self.assertEqual(records[0]["cmdline"], program + " " + arguments)
+                self.assertEqual(records[0]["cwd"].rstrip("\\"), media.winpath(folder).rstrip("\\"))
+                self.assertNoMessageBox(launch)
+                launch.command(IDCANCEL)
+                self.assertEqual(launch.wait_exit(), 0)
+                logged = program + (" " + arguments if arguments else "") + (
+                    ' in "%s"' % media.winpath(folder) if folder else "")
+                lines = media.read(media.log_name).decode("latin-1").split("\r\n")
+                self.assertEqual([line for line in lines if line.startswith("LaunchButtonCommand")],
+                                 ["LaunchButtonCommand: CreateProcessA: " + logged])
+
+
+class OpenTests(harness.E2ETestCase):
+    """Open: the shell starts the viewer registered for the file type or
+    scheme. The viewer is the recording child in a folder of its own."""
+
+    @classmethod
+    def setUpClass(cls):
+        cls.viewer = harness.Media("VIEWER")
+        cls.viewer.add_child("viewer.exe")
+        command = '"%s" "%%1"' % cls.viewer.winpath("viewer.exe")
+        cls.https_before = cls.read_default(HTTPS_COMMAND)
+        cls.addClassCleanup(cls.viewer.cleanup)
+        cls.addClassCleanup(set_registry, ("HKCR\\" + DOCUMENT_EXT, None), ("HKCR\\" + DOCUMENT_TYPE, None),
+                            ("HKCR\\" + OTHER_SCHEME, None), (HTTPS_COMMAND, cls.https_before))
+        set_registry(("HKCR\\" + DOCUMENT_EXT, DOCUMENT_TYPE),
+                     ("HKCR\\%s\\shell\\open\\command" % DOCUMENT_TYPE, command),
+                     ("HKCR\\" + OTHER_SCHEME, "URL:SetupMenu open test"),
+                     ("HKCR\\%s\\shell\\open\\command" % OTHER_SCHEME, command),
+                     (HTTPS_COMMAND, command))
+        env = harness.environment()
+        harness.run_quietly([env.wrapper, "reg", "add", "HKCR\\" + OTHER_SCHEME, "/v", "URL Protocol", "/d", "",
+                             "/f"], 120)
+
+    @staticmethod
+    def read_default(key):
+        """The default value of a key in the test prefix, or None."""
+        env = harness.environment()
+        code, out, _ = harness.run_quietly([env.wrapper, "reg", "query", key, "/ve"], 120)
+        for line in out.splitlines():
+            if "REG_" in line:
+                return line.split("REG_SZ", 1)[1].strip() if "REG_SZ" in line else None
+        return None
+
+    def setUp(self):
+        super().setUp()
+        record = self.viewer.path("viewer.record")
+        if os.path.exists(record):
+            os.unlink(record)
+
+    def open_media(self, keys, exit_value=None):
+        media = self.media("SETUP", ini=launch_ini({2: keys}, exit_value))
+        os.makedirs(media.path("docs"))
+        for name in ("manual" + DOCUMENT_EXT, "docs\\manual" + DOCUMENT_EXT, "notes.smunregistered"):
+            media.write(name.replace("\\", "/"), "a document\r\n")
+        media.add_child("inst.exe")
+        return media
+
+    def test_open_starts_the_registered_viewer(self):
+        # (keys of the button, Main/Exit, the viewer's argument, the folder it runs in)
+        address = "https://example.invalid/help?topic=setup&lang=en"
+        cases = [
+            ({"Open": "manual" + DOCUMENT_EXT}, None, "{media}manual" + DOCUMENT_EXT, ""),
+            ({"Open": "docs\\manual" + DOCUMENT_EXT, "StartIn": "docs", "Label": "Manual"}, None,
+             "{media}docs\\manual" + DOCUMENT_EXT, "docs"),
+            ({"Open": address}, None, address, ""),
+            ({"Open": "manual" + DOCUMENT_EXT}, "ON", "{media}manual" + DOCUMENT_EXT, ""),
+        ]
+        for keys, exit_value, argument, folder in cases:
+            with self.subTest(keys=keys, exit=exit_value):
+                media = self.open_media(keys, exit_value)
+                launch, _, _ = self.start_menu(media)
+                self.click_button(launch, 2)
+                if "Label" in keys:
+                    self.assertIsNotNone(launch.msgbox(press="ok", caption=keys["Label"]))
+                if exit_value:
+                    self.assertEqual(launch.wait_exit(), 0)
+                records = self.viewer.wait_records("viewer.exe", 1)
+                self.assertEqual(len(records), 1)
+                self.assertEqual(records[0]["cmdline"], '"%s" "%s"' % (
+                    self.viewer.winpath("viewer.exe"), argument.replace("{media}", media.winpath())))
+                self.assertEqual(records[0]["cwd"].rstrip("\\"), media.winpath(folder).rstrip("\\"))
+                os.unlink(self.viewer.path("viewer.record"))
+                if not exit_value:
+                    self.assertNoMessageBox(launch)
+                    launch.command(IDCANCEL)
+                    self.assertEqual(launch.wait_exit(), 0)
+
+    def test_command_wins_over_open(self):
+        media = self.open_media({"Command": "inst.exe", "Open": "manual" + DOCUMENT_EXT})
+        launch, _, _ = self.start_menu(media)
+        self.click_button(launch, 2)
+        self.assertEqual(len(media.wait_records("inst.exe", 1)), 1)
+        self.assertNoMessageBox(launch)
+        self.assertEqual(self.viewer.records("viewer.exe"), [])
+        launch.command(IDCANCEL)
+        self.assertEqual(launch.wait_exit(), 0)
+
+    def test_what_cannot_be_opened_or_started(self):
+        # Keys of the button: the error box, nothing started, the menu stays even with Main/Exit on.
+        cases = [
+            {"Open": "missing" + DOCUMENT_EXT},
+            {"Open": "notes.smunregistered"},
+            {"Open": OTHER_SCHEME + ":manual"},
+            {"Open": "file:///Z:/etc/hostname"},
+            {"Open": "manual" + DOCUMENT_EXT, "StartIn": "nowhere"},
+            {"Command": "inst.exe", "StartIn": "nowhere"},
+            {"Command": "inst.exe", "StartIn": "inst.exe"},
+        ]
+        for keys in cases:
+            with self.subTest(keys=keys):
+                media = self.open_media(keys, "ON")
+                launch, _, menu = self.start_menu(media)
+                self.click_button(launch, 2)
+                box = launch.msgbox(press="ok")
+                self.assertIsNotNone(box)
+                self.assertEqual((box["caption"], box["text"]), (MB_ICONERROR_CAPTION, CANNOT_START))
+                self.assertEqual(box["owner"], menu["hwnd"])
+                self.assertNoMessageBox(launch)
+                self.assertTrue(launch.running)
+                self.assertEqual(self.viewer.records("viewer.exe"), [])
                 self.assertEqual(media.records("inst.exe"), [])
                 launch.command(IDCANCEL)
                 self.assertEqual(launch.wait_exit(), 0)

@@ -1,5 +1,5 @@
-// The launcher's decisions after a failed start, and where it loads the
-// library that asks for administrator rights.
+// The launcher's decisions after a failed start, where it loads the library
+// that asks for administrator rights, and what an Open value names.
 #include "ui/launch_policy.h"
 
 #include <gtest/gtest.h>
@@ -74,6 +74,34 @@ TEST(ComposeSystemLibraryPath, ZeroCapacityWritesNothing) {
     char out[4] = {'x', 'x', 'x', 'x'};
     EXPECT_FALSE(ComposeSystemLibraryPath(out, 0, "C:\\Windows\\system32", "shell32.dll"));
     EXPECT_EQ(out[0], 'x');
+}
+
+TEST(ClassifyOpenTarget, OpensWebAndMailAddressesAndFilesOnly) {
+    const struct {
+        const char* value;
+        OpenTarget expected;
+    } cases[] = {
+        {"manual.pdf", OpenTarget::File},
+        {"docs\\read me.html", OpenTarget::File},
+        {"C:\\manual.pdf", OpenTarget::File},  // a drive, not a scheme
+        {"\\\\server\\share\\x.msi", OpenTarget::File},
+        {"no colon", OpenTarget::File},
+        {"1http://example.com", OpenTarget::File},  // a scheme begins with a letter
+        {"my file:x", OpenTarget::File},            // a blank is no scheme character
+        {"http://example.com/", OpenTarget::Address},
+        {"HTTPS://example.com/a?b=c", OpenTarget::Address},
+        {"mailto:support@example.com", OpenTarget::Address},
+        {"https:", OpenTarget::Address},
+        {"ftp://example.com", OpenTarget::Refused},
+        {"file:///C:/setup.exe", OpenTarget::Refused},
+        {"ms-settings:windowsupdate", OpenTarget::Refused},
+        {"httpx:", OpenTarget::Refused},
+        {"http+x.y-z:", OpenTarget::Refused},
+        {"readme.txt:stream", OpenTarget::Refused},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(ClassifyOpenTarget(c.value), c.expected) << c.value;
+    }
 }
 
 }  // namespace
