@@ -577,7 +577,8 @@ void PrintButtonValues(const SectionInfo& section) {
     const ButtonInfo& button = g_state.buttons[section.button - 1];
     PrintValue(name, nullptr, "%s", button.bVisible ? "shown" : "not shown");
     PrintText(name, "Label", button.pszLabel, "no confirmation is asked");
-    PrintText(name, "Command", button.pszCommand, "a click reports that there is no command");
+    PrintText(name, "Command", button.pszCommand,
+              Given(name, "Open") ? "the Open value is opened instead" : "a click reports that there is no command");
     PrintText(name, "Text", button.pszText, "no text");
     if (Given(name, "ImageText")) {
         PrintBitmap(name, "ImageText", button.hbmImage, "");

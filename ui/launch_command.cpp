@@ -90,7 +90,11 @@ bool StartButton(HWND dialog, const char* section, const char* command, const ch
     const char* directory = nullptr;
     if (ReadSetting(section, "StartIn")) {
         // A folder beyond the path limit is refused, never cut into another.
+        // The shell would start a document's program elsewhere when the
+        // folder is missing, so it must exist before anything starts.
         if (!ComposePath(folder, sizeof folder, g_state.szProgramDir, g_state.szValue)) return false;
+        const DWORD attributes = GetFileAttributesA(folder);
+        if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) return false;
         directory = folder;
     }
     char arguments[kValueChars];

@@ -258,8 +258,9 @@ CASES = {
                               "execute installation command!\"")]),
     "command_with_arguments": clean_edited(("Button1", "Command", "setup1.exe /S"), warnings=[
         ("[Button1] Command", ("carries the arguments \"/S\": the launcher takes the whole value as the "
-                               "program's file name and passes no arguments; \"{media}setup1.exe /S\" does not exist",
-                               "(\"setup1.exe\" alone does exist)"))]),
+                               "program's file name; \"{media}setup1.exe /S\" does not exist",
+                               "(\"setup1.exe\" alone does exist); give the program as Command and the rest as "
+                               "Arguments"))]),
     "command_absolute_path": clean_edited(("Button1", "Command", "D:\\setup1.exe"), warnings=[
         ("[Button1] Command", "is an absolute path, but the launcher puts the media folder in front of every "
                               "Command: \"{media}D:\\setup1.exe\" does not exist")]),
@@ -269,6 +270,33 @@ CASES = {
                                        status=0),
     "command_folder": clean_edited(("Button1", "Command", "sub"), warnings=[
         ("[Button1] Command", "names \"{media}sub\", which is a folder")]),
+
+    # -- arguments, start-in folders, documents and addresses --
+    "open_arguments_start_in": clean_edited(
+        ("Button3", "Command", None), ("Button3", "Open", "docs\\manual.pdf"), ("Button2", "StartIn", "sub"),
+        ("Button2", "Arguments", '/quiet /log="my log.txt"'), ("Button1", "Open", "https://example.com/help"),
+        files={"docs/manual.pdf": "%PDF-1.4"}, warnings=[
+            ("[Button1] Open", "is not read: the button's Command is started in its place")],
+        lines=["[Button3] Open = \"docs\\manual.pdf\"", "[Button3] Command = none: the Open value is opened instead",
+               "[Button2] StartIn = \"sub\"",
+               "[Button2] Arguments = \"/quiet /log=\"my log.txt\"\"", "[Button1] Open = not read",
+               "[Button1] Arguments = none: no arguments (default)"]),
+    "open_missing_or_refused": clean_edited(
+        ("Button3", "Command", None), ("Button3", "Open", "manual.pdf"), ("Button2", "Command", None),
+        ("Button2", "Open", "ms-settings:windowsupdate"), warnings=[
+            ("[Button3] Open", "names \"{media}manual.pdf\", which does not exist: a click shows \"Unable to "
+                               "execute installation command!\""),
+            ("[Button2] Open", "\"ms-settings:windowsupdate\" is an address, but the launcher opens only http:, "
+                               "https: and mailto: addresses")]),
+    "start_in_missing_or_a_file": clean_edited(("Button1", "StartIn", "nowhere"), ("Button2", "StartIn", "setup1.exe"),
+                                               warnings=[
+        ("[Button1] StartIn", "names \"{media}nowhere\", which does not exist: a click shows"),
+        ("[Button2] StartIn", "names \"{media}setup1.exe\", which is a file, not a folder")]),
+    "arguments_without_anything_to_start": clean_edited(
+        ("Button3", "Command", None), ("Button3", "Arguments", "/S"), ("Button3", "StartIn", "sub"), warnings=[
+            ("[Button3] Command", "is missing although the button is shown"),
+            ("[Button3] StartIn", "has no effect: the button has neither a Command nor an Open value"),
+            ("[Button3] Arguments", "has no effect: the button has neither a Command nor an Open value")]),
 
     # -- buttons as a whole --
     "button_never_shown": clean_edited(("Button1", "Text", None), warnings=[

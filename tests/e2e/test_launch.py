@@ -282,13 +282,10 @@ class OpenTests(harness.E2ETestCase):
                 return line.split("REG_SZ", 1)[1].strip() if "REG_SZ" in line else None
         return None
 
-    def setUp(self):
-        super().setUp()
-        record = self.viewer.path("viewer.record")
-        if os.path.exists(record):
-            os.unlink(record)
-
     def open_media(self, keys, exit_value=None):
+        """A media folder whose button 2 has these keys; the viewer's record emptied."""
+        if self.viewer.exists("viewer.record"):
+            os.unlink(self.viewer.path("viewer.record"))
         media = self.media("SETUP", ini=launch_ini({2: keys}, exit_value))
         os.makedirs(media.path("docs"))
         for name in ("manual" + DOCUMENT_EXT, "docs\\manual" + DOCUMENT_EXT, "notes.smunregistered"):
@@ -310,7 +307,7 @@ class OpenTests(harness.E2ETestCase):
             with self.subTest(keys=keys, exit=exit_value):
                 media = self.open_media(keys, exit_value)
                 launch, _, _ = self.start_menu(media)
-                self.click_button(launch, 2)
+                launch.click_control(ID_BUTTON_NORMAL[2])
                 if "Label" in keys:
                     self.assertIsNotNone(launch.msgbox(press="ok", caption=keys["Label"]))
                 if exit_value:
@@ -320,7 +317,6 @@ class OpenTests(harness.E2ETestCase):
                 self.assertEqual(records[0]["cmdline"], '"%s" "%s"' % (
                     self.viewer.winpath("viewer.exe"), argument.replace("{media}", media.winpath())))
                 self.assertEqual(records[0]["cwd"].rstrip("\\"), media.winpath(folder).rstrip("\\"))
-                os.unlink(self.viewer.path("viewer.record"))
                 if not exit_value:
                     self.assertNoMessageBox(launch)
                     launch.command(IDCANCEL)
@@ -329,7 +325,7 @@ class OpenTests(harness.E2ETestCase):
     def test_command_wins_over_open(self):
         media = self.open_media({"Command": "inst.exe", "Open": "manual" + DOCUMENT_EXT})
         launch, _, _ = self.start_menu(media)
-        self.click_button(launch, 2)
+        launch.click_control(ID_BUTTON_NORMAL[2])
         self.assertEqual(len(media.wait_records("inst.exe", 1)), 1)
         self.assertNoMessageBox(launch)
         self.assertEqual(self.viewer.records("viewer.exe"), [])
@@ -351,7 +347,7 @@ class OpenTests(harness.E2ETestCase):
             with self.subTest(keys=keys):
                 media = self.open_media(keys, "ON")
                 launch, _, menu = self.start_menu(media)
-                self.click_button(launch, 2)
+                launch.click_control(ID_BUTTON_NORMAL[2])
                 box = launch.msgbox(press="ok")
                 self.assertIsNotNone(box)
                 self.assertEqual((box["caption"], box["text"]), (MB_ICONERROR_CAPTION, CANNOT_START))
