@@ -65,7 +65,8 @@ foreach(target launch_elevation_test elevation_child elevation_child_admin)
   set_target_properties(${target} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${SETUPMENU_ELEVATION_DIR})
 endforeach()
 add_dependencies(launch_elevation_test elevation_child elevation_child_admin)
-foreach(scenario consent_given consent_declined other_failures before_the_start shell_starts_installer
+foreach(scenario consent_given consent_declined other_failures before_the_start consent_with_arguments
+                 shell_starts_installer
                  shell_cannot_start real_starts)
   add_test(NAME wine.elevation.${scenario} COMMAND launch_elevation_test ${scenario})
   set_tests_properties(wine.elevation.${scenario} PROPERTIES TIMEOUT 120)

@@ -27,16 +27,23 @@ def launch_ini(buttons, exit_value=None):
     return ini
 
 
+def reg(*args):
+    """reg.exe in the test prefix, on the registry view of the launcher under
+    test: a 32-bit program reads classes of its own."""
+    env = harness.environment()
+    view = ["/reg:32"] if env.bits == 32 else []
+    return harness.run_quietly([env.wrapper, "reg"] + list(args) + view, 120)
+
+
 def set_registry(*entries):
     """Writes (key, value) pairs as default values in the test prefix, or
     deletes the key where value is None."""
-    env = harness.environment()
     for key, value in entries:
         if value is None:
-            argv = ["reg", "delete", key, "/f"]
+            argv = ["delete", key, "/f"]
         else:
-            argv = ["reg", "add", key, "/ve", "/d", value, "/f"]
-        code, out, err = harness.run_quietly([env.wrapper] + argv, 120)
+            argv = ["add", key, "/ve", "/d", value, "/f"]
+        code, out, err = reg(*argv)
         if value is not None and code != 0:
             raise AssertionError("reg %s failed (%s): %s %s" % (" ".join(argv), code, out, err))
 
@@ -268,15 +275,12 @@ class OpenTests(harness.E2ETestCase):
                      ("HKCR\\" + OTHER_SCHEME, "URL:SetupMenu open test"),
                      ("HKCR\\%s\\shell\\open\\command" % OTHER_SCHEME, command),
                      (HTTPS_COMMAND, command))
-        env = harness.environment()
-        harness.run_quietly([env.wrapper, "reg", "add", "HKCR\\" + OTHER_SCHEME, "/v", "URL Protocol", "/d", "",
-                             "/f"], 120)
+        reg("add", "HKCR\\" + OTHER_SCHEME, "/v", "URL Protocol", "/d", "", "/f")
 
     @staticmethod
     def read_default(key):
         """The default value of a key in the test prefix, or None."""
-        env = harness.environment()
-        code, out, _ = harness.run_quietly([env.wrapper, "reg", "query", key, "/ve"], 120)
+        code, out, _ = reg("query", key, "/ve")
         for line in out.splitlines():
             if "REG_" in line:
                 return line.split("REG_SZ", 1)[1].strip() if "REG_SZ" in line else None

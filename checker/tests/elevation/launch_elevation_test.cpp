@@ -74,6 +74,7 @@ struct Record {
     char file[MAX_PATH + 32];
     char directory[MAX_PATH + 32];
     bool hasParameters;
+    char parameters[64];
     BOOL realShellResult;
     DWORD realShellError;
 };
@@ -117,6 +118,8 @@ BOOL WINAPI RecordShellExecute(SHELLEXECUTEINFOA* info) {
     std::snprintf(g_record.directory, sizeof g_record.directory, "%s",
                   info->lpDirectory ? info->lpDirectory : "(null)");
     g_record.hasParameters = info->lpParameters != nullptr && info->lpParameters[0] != '\0';
+    std::snprintf(g_record.parameters, sizeof g_record.parameters, "%s",
+                  info->lpParameters ? info->lpParameters : "(null)");
     if (g_record.fakeShell) {
         SetLastError(g_record.shellError);
         return g_record.shellResult;
@@ -332,6 +335,29 @@ void ScenarioBeforeTheStart() {
     CHECK(g_record.shellCalls == 1, "confirmed: %d elevated starts", g_record.shellCalls);
 }
 
+// A button's Arguments and StartIn, read from its section at the click, go
+// with the request for administrator rights.
+void ScenarioConsentWithArguments() {
+    static char command[] = "Z:\\nowhere\\installer.exe";
+    std::snprintf(g_state.szProgramDir, sizeof g_state.szProgramDir, "%s", g_folder);
+    std::snprintf(g_state.szIniPath, sizeof g_state.szIniPath, "%sconsent_with_arguments.ini", g_folder);
+    if (FILE* ini = std::fopen(g_state.szIniPath, "wb")) {
+        std::fputs("[Button1]\r\nArguments=/S /D=\"C:\\Program Files\\x\"\r\nStartIn=.\r\n", ini);
+        std::fclose(ini);
+    }
+    SetButton(command, nullptr);
+    Reset(kElevationRequired, true, TRUE, 0);
+    const int result = LaunchButtonCommand(kDialog, 1);
+    CHECK(result == 0, "result %d", result);
+    CHECK(g_record.shellCalls == 1, "ShellExecuteExA called %d times", g_record.shellCalls);
+    CHECK(std::strcmp(g_record.parameters, "/S /D=\"C:\\Program Files\\x\"") == 0, "parameters \"%s\"",
+          g_record.parameters);
+    char folder[MAX_PATH + 2];
+    std::snprintf(folder, sizeof folder, "%s.", g_folder);
+    CHECK(std::strcmp(g_record.directory, folder) == 0, "directory \"%s\", not \"%s\"", g_record.directory, folder);
+    DeleteFileA(g_state.szIniPath);
+}
+
 // The shell's real start, as far as Wine allows it: the installer runs with no
 // arguments in the launcher's current directory.
 void ScenarioShellStartsTheInstaller() {
@@ -408,6 +434,7 @@ const Scenario kScenarios[] = {
     {"consent_declined", ScenarioConsentDeclined},
     {"other_failures", ScenarioOtherFailures},
     {"before_the_start", ScenarioBeforeTheStart},
+    {"consent_with_arguments", ScenarioConsentWithArguments},
     {"shell_starts_installer", ScenarioShellStartsTheInstaller},
     {"shell_cannot_start", ScenarioShellCannotStart},
     {"real_starts", ScenarioRealStarts},
