@@ -30,15 +30,17 @@ namespace {
 
 bool IsAsciiLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
 
+// A scheme is a letter followed by letters, digits, '+', '-' and '.'.
+bool IsSchemeCharacter(char c, bool first) {
+    return IsAsciiLetter(c) || (!first && ((c >= '0' && c <= '9') || c == '+' || c == '-' || c == '.'));
+}
+
 }  // namespace
 
 OpenTarget ClassifyOpenTarget(std::string_view value) {
-    // A scheme: a letter, then letters, digits, '+', '-' or '.', up to the colon.
     size_t colon = 0;
     while (colon < value.size() && value[colon] != ':') {
-        const char c = value[colon];
-        const bool fits = IsAsciiLetter(c) || (colon > 0 && ((c >= '0' && c <= '9') || c == '+' || c == '-' || c == '.'));
-        if (!fits) return OpenTarget::File;
+        if (!IsSchemeCharacter(value[colon], colon == 0)) return OpenTarget::File;
         ++colon;
     }
     if (colon < 2 || colon == value.size()) return OpenTarget::File;

@@ -29,32 +29,26 @@ def launch_ini(buttons, exit_value=None):
 
 def reg(*args):
     """reg.exe in the test prefix, on the registry view of the launcher under
-    test: a 32-bit program reads classes of its own."""
+    test (a 32-bit program reads classes of its own); (code, output)."""
     env = harness.environment()
     view = ["/reg:32"] if env.bits == 32 else []
-    return harness.run_quietly([env.wrapper, "reg"] + list(args) + view, 120)
+    code, out, _ = harness.run_quietly([env.wrapper, "reg"] + list(args) + view, 120)
+    return code, out
 
 
-def set_registry(*entries):
-    """Writes (key, value) pairs as default values in the test prefix, or
-    deletes the key where value is None."""
-    for key, value in entries:
-        if value is None:
-            argv = ["delete", key, "/f"]
-        else:
-            argv = ["add", key, "/ve", "/d", value, "/f"]
-        code, out, err = reg(*argv)
-        if value is not None and code != 0:
-            raise AssertionError("reg %s failed (%s): %s %s" % (" ".join(argv), code, out, err))
+def set_default(key, value):
+    """Sets the default value of a key in the test prefix; None deletes the key."""
+    code, out = reg("delete", key, "/f") if value is None else reg("add", key, "/ve", "/d", value, "/f")
+    if value is not None and code != 0:
+        raise AssertionError("reg add %s failed: %s" % (key, out))
 
 
 # Names no other test registers: a document type, and a scheme that is
-# registered but that the launcher does not open. The https handler is the
-# prefix's own, pointed at the viewer for these tests and put back after.
-DOCUMENT_EXT = ".smopentest"
-DOCUMENT_TYPE = "SetupMenuOpenTest.Document"
+# registered but not opened by the launcher. The prefix's own https handler
+# is pointed at the viewer for these tests and put back after them.
+DOC = ".smopentest"
 OTHER_SCHEME = "setupmenu-open-test"
-HTTPS_COMMAND = r"HKCR\https\shell\open\command"
+HTTPS = r"HKCR\https\shell\open\command"
 
 
 class LaunchTests(harness.E2ETestCase):
@@ -222,12 +216,11 @@ class LaunchTests(harness.E2ETestCase):
                 self.assertEqual(launch.wait_exit(), 0)
 
     def test_arguments_and_start_in_folder(self):
-        # (keys of the button, Arguments as the child sees them or None, its folder in the media or "")
+        # (keys of the button, the arguments the child gets or None, its folder in the media)
         cases = [
             ({}, None, ""),
             ({"Arguments": '/S /D="C:\\Program Files\\Example" -x'}, '/S /D="C:\\Program Files\\Example" -x', ""),
-            ({"Arguments": "*NOT*", "StartIn": "sub"}, None, "sub"),
-            ({"StartIn": "sub\\deeper", "Arguments": "a  b"}, "a  b", "sub\\deeper"),
+            ({"StartIn": "sub\\deeper", "Arguments": "a  b", "Open": "x" + DOC}, "a  b", "sub\\deeper"),
         ]
         for keys, arguments, folder in cases:
             with self.subTest(keys=keys):
@@ -242,76 +235,66 @@ class LaunchTests(harness.E2ETestCase):
                 records = media.wait_records("bin/inst.exe", 1)
                 self.assertEqual(len(records), 1)
                 program = '"%s"' % media.winpath("bin\\inst.exe")
-                if arguments is None:
-                    self.assertEqual(records[0]["cmdline"].strip().strip('"'), program.strip('"'))
-                else:
-                    self.assertEqual(records[0]["cmdline"], program + " " + arguments)
+                expected = program + " " + arguments if arguments else program
+                self.assertEqual(records[0]["cmdline"].strip(), expected)
                 self.assertEqual(records[0]["cwd"].rstrip("\\"), media.winpath(folder).rstrip("\\"))
                 self.assertNoMessageBox(launch)
                 launch.command(IDCANCEL)
                 self.assertEqual(launch.wait_exit(), 0)
-                logged = program + (" " + arguments if arguments else "") + (
-                    ' in "%s"' % media.winpath(folder) if folder else "")
                 lines = media.read(media.log_name).decode("latin-1").split("\r\n")
                 self.assertEqual([line for line in lines if line.startswith("LaunchButtonCommand")],
-                                 ["LaunchButtonCommand: CreateProcessA: " + logged])
+                                 ["LaunchButtonCommand: CreateProcessA: " + expected +
+                                  (' in "%s"' % media.winpath(folder) if folder else "")])
 
 
 class OpenTests(harness.E2ETestCase):
-    """Open: the shell starts the viewer registered for the file type or
-    scheme. The viewer is the recording child in a folder of its own."""
+    """Open: the shell starts the viewer (the recording child, in a folder
+    of its own) registered for the document type and for https."""
 
     @classmethod
     def setUpClass(cls):
         cls.viewer = harness.Media("VIEWER")
         cls.viewer.add_child("viewer.exe")
         command = '"%s" "%%1"' % cls.viewer.winpath("viewer.exe")
-        cls.https_before = cls.read_default(HTTPS_COMMAND)
+        code, out = reg("query", HTTPS, "/ve")
+        https_before = out.split("REG_SZ", 1)[1].strip() if code == 0 and "REG_SZ" in out else None
         cls.addClassCleanup(cls.viewer.cleanup)
-        cls.addClassCleanup(set_registry, ("HKCR\\" + DOCUMENT_EXT, None), ("HKCR\\" + DOCUMENT_TYPE, None),
-                            ("HKCR\\" + OTHER_SCHEME, None), (HTTPS_COMMAND, cls.https_before))
-        set_registry(("HKCR\\" + DOCUMENT_EXT, DOCUMENT_TYPE),
-                     ("HKCR\\%s\\shell\\open\\command" % DOCUMENT_TYPE, command),
-                     ("HKCR\\" + OTHER_SCHEME, "URL:SetupMenu open test"),
-                     ("HKCR\\%s\\shell\\open\\command" % OTHER_SCHEME, command),
-                     (HTTPS_COMMAND, command))
+        for key in ("HKCR\\" + DOC, r"HKCR\SetupMenuOpenTest", "HKCR\\" + OTHER_SCHEME):
+            cls.addClassCleanup(set_default, key, None)
+        cls.addClassCleanup(set_default, HTTPS, https_before)
+        for key, value in [("HKCR\\" + DOC, "SetupMenuOpenTest"),
+                           (r"HKCR\SetupMenuOpenTest\shell\open\command", command),
+                           ("HKCR\\" + OTHER_SCHEME, "URL:SetupMenu open test"),
+                           ("HKCR\\%s\\shell\\open\\command" % OTHER_SCHEME, command),
+                           (HTTPS, command)]:
+            set_default(key, value)
         reg("add", "HKCR\\" + OTHER_SCHEME, "/v", "URL Protocol", "/d", "", "/f")
 
-    @staticmethod
-    def read_default(key):
-        """The default value of a key in the test prefix, or None."""
-        code, out, _ = reg("query", key, "/ve")
-        for line in out.splitlines():
-            if "REG_" in line:
-                return line.split("REG_SZ", 1)[1].strip() if "REG_SZ" in line else None
-        return None
-
-    def open_media(self, keys, exit_value=None):
-        """A media folder whose button 2 has these keys; the viewer's record emptied."""
+    def click_open(self, keys, exit_value):
+        """Starts a media folder whose button 2 has these keys and clicks it."""
         if self.viewer.exists("viewer.record"):
             os.unlink(self.viewer.path("viewer.record"))
         media = self.media("SETUP", ini=launch_ini({2: keys}, exit_value))
         os.makedirs(media.path("docs"))
-        for name in ("manual" + DOCUMENT_EXT, "docs\\manual" + DOCUMENT_EXT, "notes.smunregistered"):
-            media.write(name.replace("\\", "/"), "a document\r\n")
+        for name in ("manual" + DOC, "docs/manual" + DOC, "notes.smunregistered"):
+            media.write(name, "a document\r\n")
         media.add_child("inst.exe")
-        return media
+        launch, _, menu = self.start_menu(media)
+        launch.click_control(ID_BUTTON_NORMAL[2])
+        return media, launch, menu
 
     def test_open_starts_the_registered_viewer(self):
         # (keys of the button, Main/Exit, the viewer's argument, the folder it runs in)
         address = "https://example.invalid/help?topic=setup&lang=en"
         cases = [
-            ({"Open": "manual" + DOCUMENT_EXT}, None, "{media}manual" + DOCUMENT_EXT, ""),
-            ({"Open": "docs\\manual" + DOCUMENT_EXT, "StartIn": "docs", "Label": "Manual"}, None,
-             "{media}docs\\manual" + DOCUMENT_EXT, "docs"),
+            ({"Open": "manual" + DOC}, "ON", "{media}manual" + DOC, ""),
+            ({"Open": "docs\\manual" + DOC, "StartIn": "docs", "Label": "Manual"}, None, "{media}docs\\manual" + DOC,
+             "docs"),
             ({"Open": address}, None, address, ""),
-            ({"Open": "manual" + DOCUMENT_EXT}, "ON", "{media}manual" + DOCUMENT_EXT, ""),
         ]
         for keys, exit_value, argument, folder in cases:
             with self.subTest(keys=keys, exit=exit_value):
-                media = self.open_media(keys, exit_value)
-                launch, _, _ = self.start_menu(media)
-                launch.click_control(ID_BUTTON_NORMAL[2])
+                media, launch, _ = self.click_open(keys, exit_value)
                 if "Label" in keys:
                     self.assertIsNotNone(launch.msgbox(press="ok", caption=keys["Label"]))
                 if exit_value:
@@ -326,43 +309,27 @@ class OpenTests(harness.E2ETestCase):
                     launch.command(IDCANCEL)
                     self.assertEqual(launch.wait_exit(), 0)
 
-    def test_command_wins_over_open(self):
-        media = self.open_media({"Command": "inst.exe", "Open": "manual" + DOCUMENT_EXT})
-        launch, _, _ = self.start_menu(media)
-        launch.click_control(ID_BUTTON_NORMAL[2])
-        self.assertEqual(len(media.wait_records("inst.exe", 1)), 1)
-        self.assertNoMessageBox(launch)
-        self.assertEqual(self.viewer.records("viewer.exe"), [])
-        launch.command(IDCANCEL)
-        self.assertEqual(launch.wait_exit(), 0)
-
     def test_what_cannot_be_opened_or_started(self):
-        # Keys of the button: the error box, nothing started, the menu stays even with Main/Exit on.
+        # Keys of the button: the error box, nothing started, the menu stays although Main/Exit is on.
         cases = [
-            {"Open": "missing" + DOCUMENT_EXT},
+            {"Open": "missing" + DOC},
             {"Open": "notes.smunregistered"},
             {"Open": OTHER_SCHEME + ":manual"},
-            {"Open": "file:///Z:/etc/hostname"},
-            {"Open": "manual" + DOCUMENT_EXT, "StartIn": "nowhere"},
-            {"Command": "inst.exe", "StartIn": "nowhere"},
+            {"Open": "manual" + DOC, "StartIn": "nowhere"},
             {"Command": "inst.exe", "StartIn": "inst.exe"},
         ]
         for keys in cases:
             with self.subTest(keys=keys):
-                media = self.open_media(keys, "ON")
-                launch, _, menu = self.start_menu(media)
-                launch.click_control(ID_BUTTON_NORMAL[2])
+                media, launch, menu = self.click_open(keys, "ON")
                 box = launch.msgbox(press="ok")
                 self.assertIsNotNone(box)
-                self.assertEqual((box["caption"], box["text"]), (MB_ICONERROR_CAPTION, CANNOT_START))
-                self.assertEqual(box["owner"], menu["hwnd"])
+                self.assertEqual((box["caption"], box["text"], box["owner"]),
+                                 (MB_ICONERROR_CAPTION, CANNOT_START, menu["hwnd"]))
                 self.assertNoMessageBox(launch)
                 self.assertTrue(launch.running)
-                self.assertEqual(self.viewer.records("viewer.exe"), [])
-                self.assertEqual(media.records("inst.exe"), [])
+                self.assertEqual(self.viewer.records("viewer.exe") + media.records("inst.exe"), [])
                 launch.command(IDCANCEL)
                 self.assertEqual(launch.wait_exit(), 0)
-
 
 if __name__ == "__main__":
     harness.main()

@@ -77,31 +77,14 @@ TEST(ComposeSystemLibraryPath, ZeroCapacityWritesNothing) {
 }
 
 TEST(ClassifyOpenTarget, OpensWebAndMailAddressesAndFilesOnly) {
-    const struct {
-        const char* value;
-        OpenTarget expected;
-    } cases[] = {
-        {"manual.pdf", OpenTarget::File},
-        {"docs\\read me.html", OpenTarget::File},
-        {"C:\\manual.pdf", OpenTarget::File},  // a drive, not a scheme
-        {"\\\\server\\share\\x.msi", OpenTarget::File},
-        {"no colon", OpenTarget::File},
-        {"1http://example.com", OpenTarget::File},  // a scheme begins with a letter
-        {"my file:x", OpenTarget::File},            // a blank is no scheme character
-        {"http://example.com/", OpenTarget::Address},
-        {"HTTPS://example.com/a?b=c", OpenTarget::Address},
-        {"mailto:support@example.com", OpenTarget::Address},
-        {"https:", OpenTarget::Address},
-        {"ftp://example.com", OpenTarget::Refused},
-        {"file:///C:/setup.exe", OpenTarget::Refused},
-        {"ms-settings:windowsupdate", OpenTarget::Refused},
-        {"httpx:", OpenTarget::Refused},
-        {"http+x.y-z:", OpenTarget::Refused},
-        {"readme.txt:stream", OpenTarget::Refused},
-    };
-    for (const auto& c : cases) {
-        EXPECT_EQ(ClassifyOpenTarget(c.value), c.expected) << c.value;
-    }
+    const char* const files[] = {"manual.pdf", "docs\\read me.html", "C:\\manual.pdf" /* a drive */,
+                                 "\\\\server\\share\\x.msi", "1http://x" /* no leading letter */, "my file:x"};
+    const char* const addresses[] = {"http://example.com/", "HTTPS://example.com/a?b=c", "mailto:a@example.com"};
+    const char* const refused[] = {"ftp://example.com", "file:///C:/setup.exe", "ms-settings:windowsupdate",
+                                   "httpx:", "http+x.y-z:", "readme.txt:stream"};
+    for (const char* value : files) EXPECT_EQ(ClassifyOpenTarget(value), OpenTarget::File) << value;
+    for (const char* value : addresses) EXPECT_EQ(ClassifyOpenTarget(value), OpenTarget::Address) << value;
+    for (const char* value : refused) EXPECT_EQ(ClassifyOpenTarget(value), OpenTarget::Refused) << value;
 }
 
 }  // namespace
