@@ -89,9 +89,8 @@ IMPORTS = [
                                        "SetForegroundWindow SetTimer SetWindowLongA SetWindowPos SetWindowTextA "
                                        "ShowWindow WindowFromPoint"),
     ("USER32",   "L64",      "XP x64", "GetWindowLongPtrA SetWindowLongPtrA"),
-    ("GDI32",    "L C",      "NT 3.1", "CreateSolidBrush DeleteObject"),
+    ("GDI32",    "L C",      "NT 3.1", "CreateSolidBrush DeleteObject GetObjectA"),
     ("GDI32",    "L",        "NT 3.1", "SetBkColor SetBkMode SetTextColor"),
-    ("GDI32",    "C",        "NT 3.1", "GetObjectA"),
     ("MSVCRT",   "L C",      "2000",   "abort exit free malloc memchr strchr strlen strrchr _vsnprintf"),
     ("MSVCRT",   "C",        "2000",   "_amsg_exit calloc _cexit _close _errno fflush fprintf fputc fputs fwrite "
                                        "_initterm localeconv _lock memcmp memcpy memmove memset _onexit _read realloc "
