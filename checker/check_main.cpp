@@ -11,11 +11,13 @@
 
 #include <cstdio>
 #include <cstring>
+#include <cwchar>
 
 #include "checker/check_autorun.h"
 #include "checker/check_config.h"
 #include "checker/report.h"
 #include "config/text_rules.h"
+#include "startup/dll_search_lock.h"
 #include "startup/locate.h"
 #include "startup/setup_state.h"
 
@@ -55,25 +57,45 @@ bool FileExists(const char* path) {
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-// The media folder, full and with its trailing backslash, as the launcher's directory.
-bool SetMediaFolder(const char* folder) {
-    char full[kPathChars];
-    const DWORD length = GetFullPathNameA(folder, sizeof full, full, nullptr);
-    if (length == 0 || length >= sizeof full - 1) {
-        std::fprintf(stderr, "SetupMenuCheck: cannot use the folder name %s\n", folder);
+// Says that an argument cannot be used through the ANSI calls the launcher
+// makes; `text` is its ANSI form, '?' standing for what the code page lacks.
+void ReportUnwritable(const char* what, const char* text, const char* consequence) {
+    std::fprintf(stderr, "SetupMenuCheck: the %s %s holds characters that the ANSI code page %u cannot hold%s\n",
+                 what, text, GetACP(), consequence);
+}
+
+// The media folder, full and with its trailing backslash, as the launcher's
+// directory: in the ANSI form the launcher takes, its short form when the
+// code page cannot hold its name.
+bool SetMediaFolder(const wchar_t* folder) {
+    wchar_t full[kPathChars];
+    const DWORD length = GetFullPathNameW(folder, kPathChars - 1, full, nullptr);
+    if (length == 0 || length >= kPathChars - 2) {
+        std::fprintf(stderr, "SetupMenuCheck: cannot use the folder name %ls\n", folder);
         return false;
     }
-    const DWORD attributes = GetFileAttributesA(full);
+    const DWORD attributes = GetFileAttributesW(full);
     if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
-        std::fprintf(stderr, "SetupMenuCheck: %s is not a folder\n", full);
+        std::fprintf(stderr, "SetupMenuCheck: %ls is not a folder\n", full);
         return false;
     }
-    if (full[length - 1] != '\\') {
-        full[length] = '\\';
-        full[length + 1] = '\0';
+    if (full[length - 1] != L'\\') {
+        full[length] = L'\\';
+        full[length + 1] = L'\0';
     }
-    std::memcpy(g_state.szProgramDir, full, std::strlen(full) + 1);
+    if (!AnsiPathOf(full, g_state.szProgramDir)) {
+        ReportUnwritable("folder", g_state.szProgramDir, ", and it has no short name: the launcher cannot run there");
+        return false;
+    }
     return true;
+}
+
+// An argument in the ANSI code page, as the launcher would get it; nullptr,
+// after saying so, when the code page cannot hold it.
+const char* AnsiArgument(const char* what, const wchar_t* text, char* out) {
+    if (AnsiTextOf(text, out)) return out;
+    ReportUnwritable(what, out, ": the launcher would read them as '?'");
+    return nullptr;
 }
 
 // A file name without its extension, cut at the last '.' as the launcher cuts its own.
@@ -149,18 +171,18 @@ bool FindLauncherName(const char* given, char* source, size_t capacity) {
     return true;
 }
 
-int Run(int argc, char** argv) {
-    const char* name = nullptr;
-    const char* positional[2] = {nullptr, nullptr};
+int Run(int argc, wchar_t** argv) {
+    const wchar_t* name = nullptr;
+    const wchar_t* positional[2] = {nullptr, nullptr};
     int positionals = 0;
     for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0 || std::strcmp(argv[i], "/?") == 0) {
+        if (std::wcscmp(argv[i], L"--help") == 0 || std::wcscmp(argv[i], L"-h") == 0 || std::wcscmp(argv[i], L"/?") == 0) {
             PrintUsage();
             return kClean;
         }
-        if (std::strcmp(argv[i], "--name") == 0 && i + 1 < argc) {
+        if (std::wcscmp(argv[i], L"--name") == 0 && i + 1 < argc) {
             name = argv[++i];
-        } else if (std::strncmp(argv[i], "--", 2) == 0 || positionals == 2) {
+        } else if (std::wcsncmp(argv[i], L"--", 2) == 0 || positionals == 2) {
             PrintUsage();
             return kCannotRun;
         } else {
@@ -172,11 +194,15 @@ int Run(int argc, char** argv) {
         return kCannotRun;
     }
     if (!SetMediaFolder(positional[0])) return kCannotRun;
+    char nameText[kPathChars];
+    char tailText[kPathChars];
+    const char* given = name ? AnsiArgument("launcher name", name, nameText) : nullptr;
+    const char* tail = positional[1] ? AnsiArgument("configuration name", positional[1], tailText) : "";
+    if ((name && !given) || !tail) return kCannotRun;
     char source[MAX_PATH + 64];
-    if (!FindLauncherName(name, source, sizeof source)) return kCannotRun;
+    if (!FindLauncherName(given, source, sizeof source)) return kCannotRun;
     // As the launcher: its own folder is the current one for the whole run.
     SetCurrentDirectoryA(g_state.szProgramDir);
-    const char* tail = positional[1] ? positional[1] : "";
     LocateConfigFile(tail);
 
     PrintLine("media folder: %s", g_state.szProgramDir);
@@ -203,7 +229,10 @@ int Run(int argc, char** argv) {
 }  // namespace check
 }  // namespace setupmenu
 
-int main(int argc, char** argv) {
+// Wide: the arguments arrive whole whatever the code page (see SetMediaFolder).
+int wmain(int argc, wchar_t** argv) {
+    // First of all, as in the launcher: nothing may load a library before the search is locked.
+    setupmenu::LockDllSearchToSystemFolder();
     const int status = setupmenu::check::Run(argc, argv);
     std::fflush(stdout);
     return status;

@@ -12,6 +12,6 @@ add_executable(SetupMenuCheck
 set_property(SOURCE ${PROJECT_SOURCE_DIR}/checker/checker.rc APPEND PROPERTY OBJECT_DEPENDS
   ${PROJECT_SOURCE_DIR}/resources/setupmenu.manifest)
 target_compile_options(SetupMenuCheck PRIVATE ${SETUPMENU_PRODUCT_COMPILE_OPTIONS})
-target_link_options(SetupMenuCheck PRIVATE ${SETUPMENU_PRODUCT_LINK_OPTIONS})
+target_link_options(SetupMenuCheck PRIVATE ${SETUPMENU_PRODUCT_LINK_OPTIONS} -municode)
 target_link_libraries(SetupMenuCheck PRIVATE setupmenu_core setupmenu_heap)
 set_target_properties(SetupMenuCheck PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${PROJECT_BINARY_DIR}/bin)

@@ -2,7 +2,7 @@
 # Makes a disc image (ISO 9660 with Joliet names, which Windows reads, and
 # Rock Ridge) of a media folder, ready to burn or mount.
 #
-#   scripts/make-disc.sh [options] MEDIA_FOLDER OUT.iso
+#   scripts/make-disc.sh [options] MEDIA_FOLDER OUT.iso    (options anywhere)
 #
 #   --label NAME          the volume label (default: the folder's name), made
 #                         to fit ISO 9660: upper case A-Z, 0-9 and _, at most
@@ -15,8 +15,8 @@
 #                         (default: built in build/disc)
 #
 # First the configuration checker runs on the folder: when the launcher would
-# refuse its configuration there is no image; its warnings are shown and the
-# image is made. When the folder has no autorun.inf, the image gets one that
+# refuse its configuration, or the folder's autorun.inf starts it with one it
+# would refuse, there is no image; its warnings are shown and the image is made. When the folder has no autorun.inf, the image gets one that
 # starts the launcher, shows its icon and is labelled with Main/Title (cut to
 # the 32 characters Windows shows).
 #
@@ -37,16 +37,20 @@ sign=()
 usage() { sed -n '2,/^set -euo/p' "$0" | sed -e '$d' -e 's/^# \{0,1\}//' >&2; exit "${1:-2}"; }
 fail() { echo "make-disc: $*" >&2; exit 1; }
 
+# Options anywhere, as GNU tools take them; "--" ends them.
+names=()
 while [ $# -gt 0 ]; do
   case $1 in
     --label) label=${2:?--label needs a value}; shift 2 ;;
     --checker) checker=${2:?--checker needs a value}; shift 2 ;;
     --sign|--password-file|--timestamp) sign+=("$1" "${2:?$1 needs a value}"); shift 2 ;;
     -h|--help) usage 0 ;;
-    --*) echo "make-disc: unknown option $1" >&2; usage ;;
-    *) break ;;
+    --) shift; names+=("$@"); break ;;
+    -?*) echo "make-disc: unknown option $1" >&2; usage ;;
+    *) names+=("$1"); shift ;;
   esac
 done
+set -- "${names[@]}"
 [ $# -eq 2 ] || usage
 if [ ${#sign[@]} -gt 0 ] && [[ " ${sign[*]} " != *" --sign "* ]]; then
   echo "make-disc: --password-file and --timestamp go with --sign" >&2
@@ -89,22 +93,14 @@ trap cleanup EXIT
 [ "$own_env" = 0 ] || "$root/tests/wine/wine-env.sh" start "$state"
 [ -f "$state/display" ] || fail "no Wine environment in $state (tests/wine/wine-env.sh start)"
 
-status=0
-# Output through files: Wine's helper processes outlive the checker.
-"$root/tests/wine/wine-run.sh" "$state" "$checker" "Z:${media//\//\\}" </dev/null >"$work/check.out" \
-  2>"$work/check.err" || status=$?
-tr -d '\r' <"$work/check.out" >"$work/check.txt"
-# Without its result line the checker did not run to its end, whatever its status.
-grep -q '^result: ' "$work/check.txt" || [ "$status" -gt 2 ] || status=99
-case $status in
-  0) ;;
-  1) echo "make-disc: the checker warns (the image is made all the same):" >&2
-     grep -E '^(warning|result): ' "$work/check.txt" >&2 || true ;;
-  2) grep -E '^(configuration file|refused|the launcher shows|result): ' "$work/check.txt" >&2 || true
-     fail "the launcher would refuse this configuration: no image" ;;
-  *) cat "$work/check.txt" "$work/check.err" >&2
-     fail "the checker could not run (status $status): no image" ;;
-esac
+# shellcheck source=scripts/checker-step.sh
+. "$root/scripts/checker-step.sh"
+run_checker make-disc "$state" "$checker" "$work" "$media" || fail "no image"
+# A disc whose autorun entry starts the launcher with a configuration it refuses
+# would show the refusal box when inserted.
+if grep -q '^warning: \[autorun\] open: .*: the launcher refuses it' "$work/check.txt"; then
+  fail "the autorun.inf starts the launcher with a configuration it refuses: no image"
+fi
 
 # The launcher's file name, as the checker found it ("launcher: BASE (from FILE)").
 launcher=$(sed -n 's/^launcher: .* (from \([^;)]*\))$/\1/p' "$work/check.txt")

@@ -3,7 +3,12 @@
 # (the shipped 32-bit program, under Wine 10's WoW64 mode on an Xvfb display)
 # on a copy of the folder.
 #
-#   scripts/preview.sh [options] MEDIA_DIR OUTPUT_DIR
+#   scripts/preview.sh [options] MEDIA_DIR OUTPUT_DIR    (options anywhere)
+#
+# First the configuration checker runs on the copy of the folder, as
+# make-disc.sh runs it: its warnings are shown (a missing picture shows as a
+# grey placeholder), and when the launcher would refuse the configuration
+# there are no shots.
 #
 # The copy of the folder gets the launcher under the configuration's base name
 # (so menu.ini is read by menu.exe, which also replaces a menu.exe already
@@ -24,6 +29,7 @@
 #   --launcher EXE   the launcher to show (default: the 32-bit product, built
 #                    in build/preview/win32); a 64-bit build runs under
 #                    Debian 12's wine64 instead
+#   --checker EXE    the 64-bit SetupMenuCheck.exe (default: built in build/preview)
 #   --probe EXE      the 64-bit window probe (default: built in build/preview)
 #   --settle SECONDS how long to wait for painting before each shot (0.6)
 #
@@ -40,22 +46,28 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 config=""
 launcher=""
+checker=""
 probe=""
 settle=0.6
 
 usage() { sed -n '2,/^set -euo/p' "$0" | sed -e '$d' -e 's/^# \{0,1\}//' >&2; exit "${1:-2}"; }
 
+# Options anywhere, as GNU tools take them; "--" ends them.
+names=()
 while [ $# -gt 0 ]; do
   case $1 in
-    --config) config=$2; shift 2 ;;
-    --launcher) launcher=$2; shift 2 ;;
-    --probe) probe=$2; shift 2 ;;
-    --settle) settle=$2; shift 2 ;;
+    --config) config=${2:?--config needs a value}; shift 2 ;;
+    --launcher) launcher=${2:?--launcher needs a value}; shift 2 ;;
+    --checker) checker=${2:?--checker needs a value}; shift 2 ;;
+    --probe) probe=${2:?--probe needs a value}; shift 2 ;;
+    --settle) settle=${2:?--settle needs a value}; shift 2 ;;
     -h|--help) usage 0 ;;
-    --*) echo "preview: unknown option $1" >&2; usage ;;
-    *) break ;;
+    --) shift; names+=("$@"); break ;;
+    -?*) echo "preview: unknown option $1" >&2; usage ;;
+    *) names+=("$1"); shift ;;
   esac
 done
+set -- "${names[@]}"
 [ $# -eq 2 ] || usage
 media=$(realpath "$1")
 out=$(realpath -m "$2")
@@ -117,16 +129,19 @@ if [ -z "$launcher" ]; then
   launcher=$build/win32/bin/SetupMenu.exe
 fi
 launcher=$(realpath "$launcher")
-if [ -z "$probe" ]; then
+if [ -z "$probe" ] || [ -z "$checker" ]; then
   cmake -S "$root" -B "$build" -G Ninja \
     -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-mingw-x86_64.cmake" \
     -DSETUPMENU_SUPERBUILD=OFF -DCMAKE_BUILD_TYPE=MinSizeRel >/dev/null
-  cmake --build "$build" --target probe >/dev/null
-  probe=$build/e2e/probe.exe
+  cmake --build "$build" --target probe SetupMenuCheck >/dev/null
+  probe=${probe:-$build/e2e/probe.exe}
+  checker=${checker:-$build/bin/SetupMenuCheck.exe}
 fi
 [ -f "$launcher" ] || { echo "preview: no launcher $launcher" >&2; exit 1; }
 [ -f "$probe" ] || { echo "preview: no probe $probe (build the target 'probe')" >&2; exit 1; }
+[ -f "$checker" ] || { echo "preview: no checker $checker" >&2; exit 1; }
 probe=$(realpath "$probe")
+checker=$(realpath "$checker")
 
 # --- the Wine environment -----------------------------------------------------
 # A 32-bit launcher needs Wine 10's WoW64 mode: Debian 12's wine64 would fail
@@ -174,6 +189,11 @@ cp -a "$media/." "$work/media/"
 find "$work/media" -maxdepth 1 -type f -iname "$base.exe" -delete
 cp "$launcher" "$work/media/$base.exe"
 mkdir -p "$out"
+
+# shellcheck source=scripts/checker-step.sh
+. "$root/scripts/checker-step.sh"
+run_checker preview "$state" "$checker" "$work" "$work/media" --name "$base.exe" ${tail:+"$tail"} ||
+  { echo "preview: no shots" >&2; exit 1; }
 
 # The probe writes to a file, never straight into a pipe: Wine's helper
 # processes that it may start inherit its output and outlive it, and a pipe

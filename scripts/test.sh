@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Installs what is needed, builds every tree and runs every test:
-# native unit tests and fuzz runs, the 32-bit product checks, and the
-# Windows-side and end-to-end tests under wine64 and Xvfb.
+# native unit tests and fuzz runs, the 32-bit product checks, the
+# Windows-side tests under wine64, and the end-to-end tests on Xvfb of the
+# shipped 32-bit launcher under Wine 10's WoW64 mode and of the 64-bit
+# build under wine64.
 #
 #   scripts/test.sh [BUILD_DIR]      (default: build/test)
 set -euo pipefail

@@ -28,6 +28,24 @@ void PutPicture(HWND dialog, int id, HBITMAP bitmap) {
     SetPicture(dialog, id, bitmap);
 }
 
+// The background picture's control has a sunken edge inside the window that
+// the static control sizes to the picture, and the picture would be squeezed
+// into what is left: two lines fewer each way, which Wine merges into colours
+// the picture does not hold. The window grows by its edge instead, so that
+// the client area shows the picture at its own size.
+void FitClientToPicture(HWND control, HBITMAP picture) {
+    BITMAP size;
+    RECT window;
+    RECT client;
+    if (!GetObjectA(picture, sizeof size, &size) || !GetWindowRect(control, &window) ||
+        !GetClientRect(control, &client)) {
+        return;
+    }
+    SetWindowPos(control, nullptr, 0, 0, size.bmWidth + (window.right - window.left - client.right),
+                 size.bmHeight + (window.bottom - window.top - client.bottom),
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 IntRect ToIntRect(const RECT& r) { return IntRect{r.left, r.top, r.right, r.bottom}; }
 
 // Positions and pictures common to a button pair and the Cancel pair: steps
@@ -72,6 +90,7 @@ int InitMainControls(HWND dialog) {
         HWND image = GetDlgItem(dialog, IDC_MAIN_IMAGE);
         SetStyle(image, StyleWithBitmapOr(StyleOf(image)));
         SetPicture(dialog, IDC_MAIN_IMAGE, g_state.main.hbmImage);
+        FitClientToPicture(image, g_state.main.hbmImage);
     }
     if (g_state.main.pszTitle) SetWindowTextA(dialog, g_state.main.pszTitle);
     return 0;

@@ -59,6 +59,8 @@ class Case:
     lines: list = field(default_factory=list)     # fragments of other lines, each on a line of its own
     absent: list = field(default_factory=list)    # files the checker must not create
     stderr: str = None               # a fragment of the error output
+    folder: str = None               # the media folder's name, when it matters
+    env: dict = field(default_factory=dict)     # for the checker's Wine
 
 
 # A media folder that uses every key correctly: the base of the cases below.
@@ -394,6 +396,14 @@ CASES = {
                                                            "b.INI": VERSION},
                            status=3, stderr="give its name with --name"),
     "no_such_folder": Case(ini=None, launcher=None, status=3, stderr="is not a folder"),
+    # Wine's ANSI code page is 1252: such a folder is read through its short form, such an argument cannot be.
+    "folder_outside_code_page": with_clean(ini=CLEAN_INI, status=0, lines=["result: clean"],
+                                           folder="\u5b89\u88c5 \u0423\u0441\u0442\u0430\u043d\u043e\u0432\u043a\u0430"),
+    "configuration_name_outside_code_page": with_clean(ini=CLEAN_INI, args=["\u5b89\u88c5"], status=3,
+                                                       stderr="holds characters that the ANSI code page 1252 cannot"),
+    # Its first call, as the launcher's: Wine's relay trace shows it.
+    "dll_search_locked": Case(ini=VERSION, status=0, env={"WINEDEBUG": "+relay"},
+                              stderr="Call KERNEL32.SetDefaultDllDirectories(00000800)"),
     "no_arguments": Case(ini=None, status=3, lines=["usage: SetupMenuCheck"]),
 }
 
@@ -422,9 +432,9 @@ def write_media(folder, case):
             f.write(data)
 
 
-def run_checker(arguments):
+def run_checker(arguments, env=None):
     command = [os.environ["SETUPMENU_WINE_RUN"], os.environ["SETUPMENU_CHECKER"]] + arguments
-    result = subprocess.run(command, capture_output=True, timeout=120)
+    result = subprocess.run(command, capture_output=True, timeout=120, env=dict(os.environ, **(env or {})))
     return (result.returncode, result.stdout.decode("latin-1").replace("\r\n", "\n"),
             result.stderr.decode("latin-1"))
 
@@ -476,7 +486,7 @@ def check(case, status, output, errors, media):
 def run_case(name):
     case = CASES[name]
     work = os.environ["SETUPMENU_CHECKER_WORK"]
-    folder = os.path.join(work, name)
+    folder = os.path.join(work, name, *([case.folder] if case.folder else []))
     write_media(folder, case)
     media = windows_path(folder) + "\\"
     if name == "no_arguments":
@@ -485,7 +495,7 @@ def run_case(name):
         arguments = [windows_path(os.path.join(folder, "missing"))]
     else:
         arguments = case.options + [windows_path(folder)] + case.args
-    status, output, errors = run_checker(arguments)
+    status, output, errors = run_checker(arguments, case.env)
     problems = check(case, status, output, errors, media)
     for absent in case.absent:
         if os.path.exists(os.path.join(folder, absent)):

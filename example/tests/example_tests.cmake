@@ -49,6 +49,9 @@ foreach(entry preview:wow64 release:wow64 make_disc:wine)
     SKIP_RETURN_CODE 77)
   setupmenu_wine_test(example.${name} ENVIRONMENT ${env})
 endforeach()
+# The preview's checker step runs with the 64-bit build under wine64 as well.
+set_property(TEST example.preview APPEND PROPERTY FIXTURES_REQUIRED wine)
+set_property(TEST example.preview APPEND PROPERTY ENVIRONMENT SETUPMENU_WINE64_STATE=${SETUPMENU_WINE_STATE})
 
 # Signing: leaves the signed programs in <build>/signed/win32 and win64.
 add_test(NAME example.sign

@@ -1,7 +1,8 @@
 """scripts/make-disc.sh: both trees of the image, read back with xorriso, hold
 the folder byte for byte (long names and blanks under Joliet); an autorun.inf
-is added when the folder has none; labels follow ISO 9660; --sign signs in
-the image only; a folder the launcher would refuse gives no image."""
+is added when the folder has none; labels follow ISO 9660; options go before
+or after the folder names; --sign signs in the image only; a folder the
+launcher would refuse, or whose autorun.inf it would refuse, gives no image."""
 
 import os
 import shutil
@@ -19,9 +20,10 @@ CHECKER = os.environ["SETUPMENU_CHECKER64"]
 LAUNCHER64 = os.environ["SETUPMENU_LAUNCHER64"]
 
 
-def make_disc(media, iso, *options):
+def make_disc(media, iso, *options, after=()):
+    """Runs make-disc.sh with options before the folder names, and `after` them."""
     return subprocess.run([os.path.join(SOURCE, "scripts", "make-disc.sh"), "--checker", CHECKER, *options,
-                           media, iso], stdin=subprocess.DEVNULL, capture_output=True, text=True, timeout=300)
+                           media, iso, *after], stdin=subprocess.DEVNULL, capture_output=True, text=True, timeout=300)
 
 
 def folder_files(folder):
@@ -54,12 +56,14 @@ class MakeDisc(unittest.TestCase):
         self.work = tempfile.mkdtemp(prefix="disc-", dir=os.environ.get("SETUPMENU_TEST_WORK"))
         self.iso = os.path.join(self.work, "disc.iso")
 
-    def small_media(self, name, ini):
+    def small_media(self, name, ini, more=None):
+        """A folder with the launcher, its SETUP.INI and more files {name: text}."""
         media = os.path.join(self.work, name)
         os.makedirs(media)
         shutil.copyfile(LAUNCHER64, os.path.join(media, "SETUP.EXE"))
-        with open(os.path.join(media, "SETUP.INI"), "w", newline="\r\n") as f:
-            f.write(ini)
+        for file, text in dict({"SETUP.INI": ini}, **(more or {})).items():
+            with open(os.path.join(media, file), "w", newline="\r\n") as f:
+                f.write(text)
         return media
 
     def assertMade(self, run):
@@ -96,22 +100,34 @@ class MakeDisc(unittest.TestCase):
         self.assertEqual(folder_files(media), before)
 
     def test_labels_follow_iso_9660_and_warnings_do_not_stop_the_image(self):
-        # (options, folder name, volume id)
-        for options, name, volume_id in [([], "my-media", "MY_MEDIA"),
-                                         (["--label", "Example media 1.0"], "a", "EXAMPLE_MEDIA_1_0"),
-                                         (["--label", "Disc " * 8], "b", ("DISC_" * 7)[:32])]:
-            with self.subTest(options=options, folder=name):
+        # (options before the folder names, options after them, folder name, volume id)
+        for options, after, name, volume_id in [([], [], "my-media", "MY_MEDIA"),
+                                                (["--label", "Example media 1.0"], [], "a", "EXAMPLE_MEDIA_1_0"),
+                                                (["--label", "Disc " * 8], [], "b", ("DISC_" * 7)[:32]),
+                                                ([], ["--label", "typed last"], "c", "TYPED_LAST")]:
+            with self.subTest(options=options, after=after, folder=name):
                 media = self.small_media(name, "[Version]\nRelease=1\n[Main]\nImage=gone.bmp\n")
-                run = make_disc(media, self.iso, *options)
+                run = make_disc(media, self.iso, *options, after=after)
                 self.assertMade(run)
                 self.assertIn("warning: [Main] Image", run.stderr)
                 self.assertEqual(volume_ids(self.iso), (volume_id, volume_id[:16]))
 
     def test_a_folder_the_launcher_would_refuse_gives_no_image(self):
-        run = make_disc(self.small_media("media", "[Main]\nTitle=No version mark\n"), self.iso)
-        self.assertEqual(run.returncode, 1)
-        self.assertIn("refused: the file has no [Version] section", run.stderr)
-        self.assertEqual(os.listdir(self.work), ["media"])
+        autorun = "[autorun]\nopen=SETUP.EXE menu\n"
+        # (configuration, more files, what the error output says)
+        for ini, more, said in [
+                ("[Main]\nTitle=No version mark\n", {}, "refused: the file has no [Version] section"),
+                ("[Version]\nRelease=1\n", {"autorun.inf": autorun}, "which does not exist: the launcher refuses it"),
+                ("[Version]\nRelease=1\n", {"autorun.inf": autorun, "menu.INI": "[Main]\n"},
+                 "has no [Version] Release value: the launcher refuses it")]:
+            with self.subTest(more=more):
+                shutil.rmtree(self.work)
+                os.makedirs(self.work)
+                run = make_disc(self.small_media("media", ini, more), self.iso)
+                self.assertEqual(run.returncode, 1)
+                self.assertIn(said, run.stderr)
+                self.assertTrue(run.stderr.rstrip().endswith("no image"), run.stderr)
+                self.assertEqual(os.listdir(self.work), ["media"])
 
     def test_sign_signs_the_launcher_and_the_checker_in_the_image_only(self):
         pfx, pem, secret = make_certificate(self.work)

@@ -1,7 +1,8 @@
 """scripts/preview.sh on the example media: the shots exist, have the menu's
 size, and each hovered shot differs from the plain one exactly where the
 hovered control's selected picture is shown, which there shows the ImageSel
-picture pixel for pixel."""
+picture pixel for pixel. And the checker's step before the shots: its
+warnings are shown, a configuration the launcher would refuse gives none."""
 
 import json
 import os
@@ -14,6 +15,7 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, HERE)
 sys.path.insert(0, os.path.dirname(HERE))
 import make_bitmaps  # noqa: E402
+import media_tools  # noqa: E402
 from media_tools import (WineSession, difference_box, position, read_bmp, read_png,  # noqa: E402
                          read_profile)
 
@@ -21,6 +23,9 @@ SOURCE = os.environ.get("SETUPMENU_SOURCE", os.path.dirname(os.path.dirname(HERE
 MEDIA = os.environ.get("SETUPMENU_EXAMPLE_MEDIA", "")
 LAUNCHER = os.environ.get("SETUPMENU_LAUNCHER32", "")
 PROBE = os.environ.get("SETUPMENU_PROBE", "")
+LAUNCHER64 = os.environ.get("SETUPMENU_LAUNCHER64", "")
+CHECKER64 = os.environ.get("SETUPMENU_CHECKER64", "")
+WINE64_STATE = os.environ.get("SETUPMENU_WINE64_STATE", "")
 
 # Shot name, configuration section, normal control id.
 HOVERS = [
@@ -31,14 +36,19 @@ HOVERS = [
 ]
 
 
+def preview(media, out, *options, env=None):
+    """Runs preview.sh with its options after the folder names, as people type them."""
+    return subprocess.run([os.path.join(SOURCE, "scripts", "preview.sh"), media, out, *options], env=env,
+                          stdin=subprocess.DEVNULL, capture_output=True, text=True, timeout=240)
+
+
 class PreviewOfExampleMedia(unittest.TestCase):
     @classmethod
     def setUpClass(cls):
+        if WineSession.unavailable():
+            raise unittest.SkipTest("the 32-bit launcher cannot run here: " + WineSession.unavailable())
         cls.out = tempfile.mkdtemp(prefix="preview-", dir=os.environ.get("SETUPMENU_TEST_WORK"))
-        run = subprocess.run(
-            [os.path.join(SOURCE, "scripts", "preview.sh"), "--launcher", LAUNCHER, "--probe", PROBE,
-             MEDIA, cls.out],
-            stdin=subprocess.DEVNULL, capture_output=True, text=True, timeout=240)
+        run = preview(MEDIA, cls.out, "--launcher", LAUNCHER, "--probe", PROBE, "--checker", CHECKER64)
         cls.run_result = run
         cls.layout = None
         if run.returncode == 0:
@@ -88,12 +98,17 @@ class PreviewOfExampleMedia(unittest.TestCase):
     def test_the_plain_menu_shows_the_normal_pictures_at_their_positions(self):
         ox, oy = self.client_origin()
         plain = self.shot("menu.png")
-        for section, key in (("cancel", "image"),):
+        # (section, where the picture's top left pixel shows, rows compared): the
+        # background picture lies inside its control's 1-pixel sunken edge, its
+        # rows above the buttons are compared, and the client area cuts its last column.
+        for section, place, rows in (("cancel", None, None), ("main", (1, 1), 90)):
             with self.subTest(section=section):
-                picture = read_bmp(os.path.join(MEDIA, self.config[section][key]))
-                x, y = position(self.config[section]["position"])
-                shown = plain.crop(ox + x, oy + y, picture.width, picture.height)
-                self.assertEqual(shown.rgb, picture.rgb)
+                picture = read_bmp(os.path.join(MEDIA, self.config[section]["image"]))
+                x, y = place or position(self.config[section]["position"])
+                width = min(picture.width, make_bitmaps.CLIENT_SIZE[0] - x)
+                height = rows or picture.height
+                shown = plain.crop(ox + x, oy + y, width, height)
+                self.assertEqual(shown.rgb, picture.crop(0, 0, width, height).rgb)
 
     def test_each_hover_changes_exactly_the_selected_picture_area(self):
         ox, oy = self.client_origin()
@@ -111,8 +126,37 @@ class PreviewOfExampleMedia(unittest.TestCase):
                 self.assertEqual(hovered.crop(*expected).rgb, picture.rgb)
 
 
+class CheckerFirst(unittest.TestCase):
+    """The checker's step, with the 64-bit build under wine64: it is the same
+    for both builds, and runs where the 32-bit launcher cannot."""
+
+    # (case, media folder, options, exit status, fragments of the error output)
+    CASES = [
+        # The source folder, whose pictures only the build draws.
+        ("pictures missing", os.path.join(SOURCE, "example"), [], 0,
+         ["preview: the checker warns:", "warning: [Main] Image", "warning: [Button1] ImageSel"]),
+        ("refused", "refused", ["--config", "menu.ini"], 1,
+         ["refused: [Version] Release is \"*NOT*\", which means no value",
+          "the launcher would refuse this configuration", "preview: no shots"]),
+    ]
+
+    def test_the_checker_runs_first(self):
+        work = tempfile.mkdtemp(prefix="preview-checks-", dir=os.environ.get("SETUPMENU_TEST_WORK"))
+        refused = os.path.join(work, "refused")
+        os.makedirs(refused)
+        with open(os.path.join(refused, "menu.ini"), "w") as f:
+            f.write("[Version]\nRelease=*NOT*\n")
+        env = dict(os.environ, SETUPMENU_WINE_STATE=WINE64_STATE)
+        for name, media, options, status, said in self.CASES:
+            with self.subTest(name):
+                out = os.path.join(work, name.replace(" ", "-"))
+                run = preview(os.path.join(work, media), out, "--launcher", LAUNCHER64, "--probe", PROBE,
+                              "--checker", CHECKER64, *options, env=env)
+                self.assertEqual(run.returncode, status, run.stderr)
+                for fragment in said:
+                    self.assertIn(fragment, run.stderr)
+                self.assertEqual(os.path.exists(os.path.join(out, "menu.png")), status == 0)
+
+
 if __name__ == "__main__":
-    if WineSession.unavailable():
-        print("SKIPPED: the 32-bit launcher cannot run here: " + WineSession.unavailable())
-        sys.exit(77)  # CTest's SKIP_RETURN_CODE
-    unittest.main()
+    media_tools.main()

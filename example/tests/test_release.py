@@ -15,6 +15,7 @@ import zipfile
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, HERE)
+import media_tools  # noqa: E402
 from media_tools import WineSession, given, make_certificate, read_profile, verify_signature  # noqa: E402
 
 SOURCE = os.environ.get("SETUPMENU_SOURCE", os.path.dirname(os.path.dirname(HERE)))
@@ -228,4 +229,4 @@ class SignedRelease(unittest.TestCase):
 
 
 if __name__ == "__main__":
-    unittest.main()
+    media_tools.main()

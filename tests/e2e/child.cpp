@@ -12,18 +12,22 @@
 
 #include <cstdio>
 #include <cstring>
+#include <cwchar>
 
 int main() {
-    char path[MAX_PATH] = {};
-    DWORD length = GetModuleFileNameA(nullptr, path, sizeof path);
-    if (length == 0 || length >= sizeof path) return 3;
-    char* dot = strrchr(path, '.');
-    char* slash = strrchr(path, '\\');
-    if (dot && (!slash || dot > slash)) *dot = '\0';
-    bool linger = strstr(slash ? slash : path, "linger") != nullptr;
+    // Its own path wide: started from a folder that the ANSI code page cannot
+    // hold, the ANSI name would hold '?' and name no file.
+    wchar_t path[MAX_PATH] = {};
+    DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) return 3;
+    wchar_t* dot = wcsrchr(path, L'.');
+    wchar_t* slash = wcsrchr(path, L'\\');
+    if (dot && (!slash || dot > slash)) *dot = L'\0';
+    bool linger = wcsstr(slash ? slash : path, L"linger") != nullptr;
 
-    char record[MAX_PATH + 16];
-    snprintf(record, sizeof record, "%s.record", path);
+    wchar_t record[MAX_PATH + 16];
+    _snwprintf(record, MAX_PATH + 16, L"%ls.record", path);
+    record[MAX_PATH + 15] = L'\0';
     char cwd[MAX_PATH] = {};
     GetCurrentDirectoryA(sizeof cwd, cwd);
     STARTUPINFOA startup = {};
@@ -38,7 +42,7 @@ int main() {
     // Two instances may start close together: wait for the other's append.
     HANDLE file = INVALID_HANDLE_VALUE;
     for (int attempt = 0; attempt < 100 && file == INVALID_HANDLE_VALUE; ++attempt) {
-        file = CreateFileA(record, FILE_APPEND_DATA, 0, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+        file = CreateFileW(record, FILE_APPEND_DATA, 0, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
         if (file == INVALID_HANDLE_VALUE) Sleep(20);
     }
     if (file == INVALID_HANDLE_VALUE) return 4;

@@ -641,8 +641,11 @@ class Launch:
         os.close(handle)
         os.unlink(self.pidfile)
         self.out = tempfile.TemporaryFile()
-        argv = [env.wrapper, env.probe, "run", "--pidfile", winpath(self.pidfile), "--cwd", cwd, exe_win,
-                cmdline.encode("latin-1").hex()]
+        argv = [env.wrapper, env.probe, "run", "--pidfile", winpath(self.pidfile), "--cwd", cwd]
+        try:
+            argv += [exe_win, cmdline.encode("latin-1").hex()]
+        except UnicodeEncodeError:  # a name the ANSI code page cannot hold: a wide start
+            argv += ["--utf8", exe_win.encode().hex(), cmdline.encode().hex()]
         self.process = subprocess.Popen(argv, stdin=subprocess.DEVNULL, stdout=self.out, stderr=self.out,
                                         start_new_session=True,
                                         env=dict(os.environ, **extra_env) if extra_env else None)

@@ -20,11 +20,15 @@ target_link_options(e2e_planted_uxtheme PRIVATE -static -static-libgcc -static-l
 set_target_properties(e2e_planted_uxtheme PROPERTIES OUTPUT_NAME uxtheme PREFIX ""
   RUNTIME_OUTPUT_DIRECTORY ${SETUPMENU_E2E_DIR}/planted)
 
-# The launcher built exactly as the product but for its entry, which does not
-# lock the DLL search: the test's evidence that the planted library is loaded
-# when nothing stops it.
-add_executable(e2e_unlocked_launcher WIN32 ${PROJECT_SOURCE_DIR}/tests/e2e/unlocked_entry.cpp
+# The launcher built exactly as the product, but as it runs on a system that
+# lacks the function locking the DLL search (Windows Vista and 7 without the
+# update that adds it): its entry looks up a name no system has. It must
+# still start, and the DLL search test's evidence that the planted library is
+# loaded when nothing stops it.
+add_executable(e2e_unlocked_launcher WIN32 ${PROJECT_SOURCE_DIR}/startup/entry.cpp
   ${PROJECT_SOURCE_DIR}/startup/win_main.cpp ${PROJECT_SOURCE_DIR}/resources/setupmenu.rc)
+target_compile_definitions(e2e_unlocked_launcher PRIVATE
+  SETUPMENU_DLL_LOCK_FUNCTION="SetDefaultDllDirectoriesOnNoSystem")
 target_compile_options(e2e_unlocked_launcher PRIVATE ${SETUPMENU_PRODUCT_COMPILE_OPTIONS})
 target_link_options(e2e_unlocked_launcher PRIVATE ${SETUPMENU_PRODUCT_LINK_OPTIONS} -nostartfiles
   -Wl,-e,${SETUPMENU_ENTRY_SYMBOL})

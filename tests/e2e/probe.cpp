@@ -3,10 +3,12 @@
 // its answer on standard output (JSON where there is structure) and exits 0
 // on success, 1 when what it waited for did not come, 2 on bad usage.
 //
-//   probe run [--pidfile F] [--cwd DIR] EXE CMDLINE_HEX
+//   probe run [--pidfile F] [--cwd DIR] [--utf8] EXE CMDLINE_HEX
 //       starts EXE with exactly the given command line (hex-encoded bytes,
 //       so that quotes and blanks arrive untouched), writes the new
-//       process's id to F, waits for it and exits with its exit code.
+//       process's id to F, waits for it and exits with its exit code. With
+//       --utf8, EXE is hex-encoded too, both are UTF-8 and the start is wide,
+//       for names that the ANSI code page cannot hold.
 //   probe dump [FILTER]
 //       the top-level windows that match and all their descendants.
 //   probe wait [FILTER] [--visible] [--timeout MS]
@@ -80,6 +82,7 @@ struct Options {
     std::string press;
     std::string pidFile;
     std::string cwd;
+    bool utf8 = false;
     std::vector<std::string> positional;
 };
 
@@ -99,7 +102,7 @@ bool ParseOptions(int argc, char** argv, Options& options) {
     for (int i = 2; i < argc; ++i) {
         std::string arg = argv[i];
         bool hasValue = i + 1 < argc;
-        if (arg.rfind("--", 0) == 0 && arg != "--visible" && !hasValue) return false;
+        if (arg.rfind("--", 0) == 0 && arg != "--visible" && arg != "--utf8" && !hasValue) return false;
         if (arg == "--pid") {
             options.filter.pid = strtoul(argv[++i], nullptr, 0);
         } else if (arg == "--exe") {
@@ -116,6 +119,8 @@ bool ParseOptions(int argc, char** argv, Options& options) {
             options.filter.hasChild = true;
         } else if (arg == "--visible") {
             options.visible = true;
+        } else if (arg == "--utf8") {
+            options.utf8 = true;
         } else if (arg == "--timeout") {
             options.timeoutMs = strtoul(argv[++i], nullptr, 0);
         } else if (arg == "--caption") {
@@ -322,27 +327,53 @@ int HexValue(char c) {
     return -1;
 }
 
-int Run(const Options& options) {
-    if (options.positional.size() != 2) return 2;
-    const std::string& hex = options.positional[1];
-    std::vector<char> commandLine;
+// Hex-encoded bytes; false when the text is not hex.
+bool DecodeHex(const std::string& hex, std::string* bytes) {
     for (size_t i = 0; i + 1 < hex.size(); i += 2) {
         int high = HexValue(hex[i]), low = HexValue(hex[i + 1]);
-        if (high < 0 || low < 0) return 2;
-        commandLine.push_back(static_cast<char>(high * 16 + low));
+        if (high < 0 || low < 0) return false;
+        bytes->push_back(static_cast<char>(high * 16 + low));
     }
-    commandLine.push_back('\0');
-    STARTUPINFOA startup = {};
+    return true;
+}
+
+std::wstring WideFromUtf8(const std::string& text) {
+    std::wstring wide(text.size() + 1, L'\0');
+    wide.resize(MultiByteToWideChar(CP_UTF8, 0, text.c_str(), -1, &wide[0], static_cast<int>(wide.size())));
+    return wide;  // with its terminator
+}
+
+BOOL StartProgram(const Options& options, std::string exe, std::string commandLine, PROCESS_INFORMATION* process) {
+    const char* cwd = options.cwd.empty() ? nullptr : options.cwd.c_str();
+    if (!options.utf8) {
+        STARTUPINFOA startup = {};
+        startup.cb = sizeof startup;
+        return CreateProcessA(exe.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, cwd, &startup,
+                              process);
+    }
+    STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
+    std::wstring wideCommandLine = WideFromUtf8(commandLine);
+    const std::wstring wideCwd = WideFromUtf8(options.cwd);
+    return CreateProcessW(WideFromUtf8(exe).c_str(), &wideCommandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
+                          cwd ? wideCwd.c_str() : nullptr, &startup, process);
+}
+
+int Run(const Options& options) {
+    if (options.positional.size() != 2) return 2;
+    std::string exe = options.positional[0];
+    std::string commandLine;
+    if (!DecodeHex(options.positional[1], &commandLine)) return 2;
+    if (options.utf8) {
+        exe.clear();
+        if (!DecodeHex(options.positional[0], &exe)) return 2;
+    }
     PROCESS_INFORMATION process = {};
     // Wine itself now and then fails a start with ERROR_INTERNAL_ERROR while
     // other processes come and go; that is retried. Every other error is the
     // program's own (no such file, not a program ...) and is reported.
     for (int attempt = 1;; ++attempt) {
-        if (CreateProcessA(options.positional[0].c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                           options.cwd.empty() ? nullptr : options.cwd.c_str(), &startup, &process)) {
-            break;
-        }
+        if (StartProgram(options, exe, commandLine, &process)) break;
         const DWORD error = GetLastError();
         if (error != ERROR_INTERNAL_ERROR || attempt == 5) {
             fprintf(stderr, "probe: CreateProcess failed: %lu\n", error);

@@ -4,10 +4,12 @@ into every program that uses windows, after the program has started, and is
 told here to prefer a native one, which it looks for along the program's
 DLL search path: the program's own folder first, unless the search is locked.
 
-The same folder and overrides with the launcher built without the lock
-(SetupMenuUnlocked) show that the planted library is loaded when nothing
-stops it, so the test cannot pass because the library was never looked for
-or the overrides never reached the launcher."""
+The same folder and overrides with the launcher as it runs on a system
+without the lock function (SetupMenuUnlocked: the product's entry looking up
+a name no system has) show that the launcher still starts and runs there,
+and that the planted library is loaded when nothing stops it, so the test
+cannot pass because the library was never looked for or the overrides never
+reached the launcher."""
 
 import os
 

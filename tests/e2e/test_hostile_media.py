@@ -456,8 +456,8 @@ class BitmapTests(HostileTestCase):
         else:
             self.assertEqual(control.visible, picture, "a button shows only with a picture or text")
         if picture and control_id != ID_CANCEL:
-            left, top, right, bottom = control.rect
-            self.assertEqual((right - left, bottom - top), GOOD_SIZE, "the control takes the picture's size")
+            left, top, right, bottom = control["client"]
+            self.assertEqual((right - left, bottom - top), GOOD_SIZE, "the client area takes the picture's size")
         if picture and colour:
             pixel = shot.pixel(*control.centre())
             self.assertTrue(harness.colour_close(pixel, colour, 8), "%s at the centre" % (pixel,))

@@ -123,7 +123,8 @@ def configurations():
                 "Cancel": {"Label": "Quit", "Image": "cancel.bmp", "ImageSel": "csel.bmp", "Position": "400,250"},
             },
             "controls": [
-                (ID_MAIN_IMAGE, sized(tpl(ID_MAIN_IMAGE), (120, 70)), SS_BITMAP, True, None, "Main_Image"),
+                # The picture's size and the sunken edge around it.
+                (ID_MAIN_IMAGE, sized(tpl(ID_MAIN_IMAGE), (122, 72)), SS_BITMAP, True, None, "Main_Image"),
                 (NORMAL[1], tpl(1007), SS_LEFT, True, SELECTED[1], "Left"),
                 (SELECTED[1], sized(tpl(1007), (30, 12)), SS_BITMAP, False, None, "Button1_Text_Sel"),
                 (NORMAL[2], at(200, 40, (48, 24)), SS_BITMAP, True, SELECTED[2], "Two"),
@@ -196,7 +197,7 @@ def configurations():
                 "Cancel": {"Label": "Stop", "ImageSel": "csel.bmp", "PositionSel": "350,20"},
             },
             "controls": [
-                (ID_MAIN_IMAGE, sized(tpl(ID_MAIN_IMAGE), (200, 100)), SS_BITMAP, True, None, "Main_Image"),
+                (ID_MAIN_IMAGE, sized(tpl(ID_MAIN_IMAGE), (202, 102)), SS_BITMAP, True, None, "Main_Image"),
                 (NORMAL[1], sized(tpl(1007), (40, 20)), SS_BITMAP, True, SELECTED[1], "Button1_Text"),
                 (SELECTED[1], at(250, 100, (30, 12)), SS_BITMAP, False, None, "Button1_Text_Sel"),
                 (NORMAL[2], at(300, 40, size(1008)), SS_RIGHT, True, None, "Two\r\nlines"),

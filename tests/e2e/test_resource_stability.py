@@ -47,6 +47,8 @@ INI = {
     "Cancel": {"ImageSel": "csel.bmp"},
 }
 HOVERED = [NORMAL[1], NORMAL[2], NORMAL[3], ID_CANCEL]
+# Child windows of the launcher: the menu's nine controls and the backdrop's two.
+CONTROLS = 11
 # A point of the dialog's client area that no control covers.
 AWAY = (480, 20)
 LEAVE_LINE = "VaskTrackMouseTimerProc: SendMessage: "
@@ -68,12 +70,12 @@ class ResourceStabilityTests(harness.E2ETestCase):
 
         self.exercise(WARMUP_HOVERS, WARMUP_LAUNCHES)
         before = self.usage()
-        self.assertIsNotNone(before["gdi"], "the launcher's GDI handle table could not be read")
-        self.assertGreater(before["gdi"]["total"], 0)
+        self.assertRealReading(before)
         started = time.monotonic()
         self.exercise(HOVERS, LAUNCHES)
         took = time.monotonic() - started
         after = self.usage()
+        self.assertRealReading(after)
         print("\n%d hovers and %d launches in %.1f s\nbefore: %s\nafter:  %s"
               % (HOVERS, LAUNCHES, took, before, after))
 
@@ -86,6 +88,21 @@ class ResourceStabilityTests(harness.E2ETestCase):
         self.assertLessEqual(after["private"] - before["private"], PRIVATE_SLACK,
                              "private bytes grew from %d to %d" % (before["private"], after["private"]))
         self.assertEqual(self.end_with_escape(self.launch), 0)
+
+    def assertRealReading(self, usage):
+        """Every figure that is compared was really read: a probe that read
+        nothing would find no growth."""
+        gdi = usage["gdi"]
+        self.assertIsNotNone(gdi, "the launcher's GDI handle table could not be read")
+        kinds = ("dc", "region", "bitmap", "font", "brush", "pen", "palette", "other")
+        self.assertEqual(gdi["total"], sum(gdi[kind] for kind in kinds), gdi)
+        # The selected pictures, and the Main brush, which is always made.
+        self.assertGreaterEqual(gdi["bitmap"], len(PICTURES), gdi)
+        self.assertGreaterEqual(gdi["brush"], 1, gdi)
+        # The backdrop and the menu, with their controls.
+        self.assertGreaterEqual(usage["windows"]["top"], 2, usage["windows"])
+        self.assertGreaterEqual(usage["windows"]["child"], CONTROLS, usage["windows"])
+        self.assertGreater(usage["private"], 0)
 
     # --- driving ---
 

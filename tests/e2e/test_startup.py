@@ -139,6 +139,37 @@ class AcceptedFileTests(harness.E2ETestCase):
         self.assertEqual(self.end_with_escape(launch), 0)
         self.assertEqual(media.read("My Setup.log"), b"Debugging Started!\r\nDebugging Closed!\r\n")
 
+    # Folder names for Wine's ANSI code page 1252: (folder, whether the launcher keeps its long path).
+    # A folder the code page cannot hold is used through its short form, whose names Wine makes up.
+    FOLDER_NAMES = [
+        ("\u5b89\u88c5 \u0423\u0441\u0442\u0430\u043d\u043e\u0432\u043a\u0430", False),
+        ("Caf\u00e9 \u00c5ngstr\u00f6m", True),
+    ]
+
+    def test_folder_names_inside_and_outside_the_code_page(self):
+        for dirname, long_kept in self.FOLDER_NAMES:
+            with self.subTest(folder=dirname):
+                media = self.media("SetupMenu", ini={"Version": {"Release": "1"},
+                                                     "Main": {"Debug": "On"}, "Splash": {"Image": "splash.bmp"},
+                                                     "Button1": {"Text": "Go", "Command": "child.exe"}},
+                                   dirname=dirname)
+                media.write_bmp("splash.bmp", 8, 8, (255, 0, 0))
+                media.add_child("child.exe")
+                launch, backdrop, _ = self.start_menu(media)
+                self.assertTrue(backdrop.child(harness.ID_SPLASH_IMAGE).visible, "the splash picture was not loaded")
+                self.assertEqual(harness.screen.screenshot().pixel(5, 5), (255, 0, 0))
+                launch.click_control(harness.ID_BUTTON_NORMAL[1])
+                [record] = media.wait_records("child.exe", 1)
+                folder = record["cwd"].rstrip("\\")
+                if long_kept:
+                    self.assertEqual(folder, media.winpath().rstrip("\\"))
+                else:
+                    self.assertTrue(folder.isascii() and folder.startswith("Z:\\"), folder)
+                self.assertEqual(self.end_with_escape(launch), 0)
+                # Named after the program's long name, in its own folder.
+                log = media.read("SetupMenu.log")
+                self.assertTrue(log.startswith(b"Debugging Started!\r\n") and log.endswith(b"Debugging Closed!\r\n"), log)
+
     def test_the_build_under_test_is_the_one_running(self):
         # Wine 8 given a 32-bit program fails and still exits 0: the menu must
         # come from a process of the build's own bitness.

@@ -6,7 +6,7 @@ Usage: check_resources.py [--bits 32|64] [--checker] FILE.exe [more.exe ...]
 For every launcher file it checks:
   - PE32 for an i386 file, PE32+ for an AMD64 file (and the machine that
     --bits asks for), the GUI subsystem, and imports only from KERNEL32,
-    USER32, GDI32 and msvcrt;
+    USER32, GDI32 and msvcrt, exactly the functions of the IMPORTS table;
   - the exact set of resources, every one under language 0x0409;
   - the application manifest: well-formed XML, run as the invoker without
     UI access, the supported systems Vista to 10/11, and nothing else (no
@@ -19,8 +19,8 @@ For every launcher file it checks:
   - the version block (fixed part, strings and translation).
 
 With --checker the files are builds of the configuration checker
-(SetupMenuCheck): PE basics with the console subsystem, the manifest as its
-only resource, and the manifest as above.
+(SetupMenuCheck): PE basics with the console subsystem, its imports as
+above, the manifest as its only resource, and the manifest as above.
 
 Prints one line per failure and exits 1 when anything is wrong.
 Python 3 standard library only.
@@ -49,6 +49,69 @@ EXPECTED_RESOURCES = {
 CHECKER_RESOURCES = {(RT_MANIFEST, 1)}
 
 ALLOWED_DLLS = {"kernel32.dll", "user32.dll", "gdi32.dll", "msvcrt.dll"}
+
+# Every function the two programs import. Both must start on every Windows from
+# Vista on, and a program that imports a function its system lacks does not
+# start at all: a function missing here fails the test until it is added on
+# purpose, with the oldest Windows that has it. A function no longer imported
+# fails too, so that the table stays the truth. To add one, put it in the row
+# of its DLL, its importers and its oldest Windows, or start such a row.
+# Imported by: L the launcher, C the checker, in both builds; L32, L64, C32,
+# C64 in that build only (their C runtime start-up code differs).
+IMPORTS = [
+    # DLL       imported by  oldest Windows  functions
+    ("KERNEL32", "L C",      "NT 3.1", "CloseHandle CreateFileA GetACP GetLastError GetModuleFileNameW "
+                                       "GetModuleHandleA GetPrivateProfileStringA GetProcAddress IsDBCSLeadByte "
+                                       "ReadFile SetCurrentDirectoryA WideCharToMultiByte"),
+    ("KERNEL32", "L C",      "NT 4.0", "GetShortPathNameW"),
+    ("KERNEL32", "L C",      "2000",   "GetFileSizeEx"),
+    ("KERNEL32", "L C32",    "NT 3.1", "LoadLibraryA"),
+    ("KERNEL32", "L",        "NT 3.1", "CreateProcessA GetCommandLineA GetCurrentDirectoryA GetSystemDirectoryA "
+                                       "OutputDebugStringA SetFilePointer WriteFile"),
+    ("KERNEL32", "C",        "NT 3.1", "CreateSemaphoreW DeleteCriticalSection EnterCriticalSection FindClose "
+                                       "FindFirstFileA FindNextFileA GetCurrentThreadId GetFileAttributesA "
+                                       "GetFileAttributesW GetFullPathNameW GetModuleHandleW GetPrivateProfileSectionA "
+                                       "GetStartupInfoW InitializeCriticalSection LeaveCriticalSection LoadLibraryW "
+                                       "MultiByteToWideChar ReleaseSemaphore SetLastError SetUnhandledExceptionFilter "
+                                       "Sleep TlsAlloc TlsFree TlsGetValue TlsSetValue VirtualProtect VirtualQuery "
+                                       "WaitForSingleObject"),
+    ("KERNEL32", "C",        "NT 3.5", "GetPrivateProfileSectionNamesA"),
+    ("KERNEL32", "C",        "2000",   "IsDBCSLeadByteEx"),
+    ("KERNEL32", "C32",      "NT 3.1", "FreeLibrary"),
+    ("KERNEL32", "C64",      "NT 3.1", "RaiseException"),
+    ("KERNEL32", "C64",      "XP x64", "__C_specific_handler RtlCaptureContext RtlLookupFunctionEntry RtlUnwindEx "
+                                       "RtlVirtualUnwind"),
+    ("USER32",   "L C",      "NT 3.1", "GetDesktopWindow GetWindowRect MessageBoxA"),
+    ("USER32",   "L C",      "NT 4.0", "CopyImage LoadImageA"),
+    ("USER32",   "L",        "NT 3.1", "CallWindowProcA DialogBoxParamA EndDialog GetClientRect GetCursorPos "
+                                       "GetDlgItem GetSystemMetrics GetWindowLongA IsWindow KillTimer LoadCursorA "
+                                       "MapWindowPoints PtInRect SendDlgItemMessageA SetCursor SetDlgItemTextA "
+                                       "SetForegroundWindow SetTimer SetWindowLongA SetWindowPos SetWindowTextA "
+                                       "ShowWindow WindowFromPoint"),
+    ("USER32",   "L64",      "XP x64", "GetWindowLongPtrA SetWindowLongPtrA"),
+    ("GDI32",    "L C",      "NT 3.1", "CreateSolidBrush DeleteObject GetObjectA"),
+    ("GDI32",    "L",        "NT 3.1", "SetBkColor SetBkMode SetTextColor"),
+    ("MSVCRT",   "L C",      "2000",   "abort exit free malloc memchr strchr strlen strrchr _vsnprintf"),
+    ("MSVCRT",   "C",        "2000",   "_amsg_exit calloc _cexit _close _errno fflush fprintf fputc fputs fwrite "
+                                       "_initterm localeconv _lock memcmp memcpy memmove memset _onexit _read realloc "
+                                       "__set_app_type __setusermatherr signal strcmp strerror strncat strncmp "
+                                       "_unlock vfprintf wcscmp wcslen wcsncmp __wgetmainargs __winitenv"),
+    ("MSVCRT",   "C32",      "2000",   "atoi _iob __mb_cur_max __p__commode __p__fmode __p__wcmdln setlocale"),
+    ("MSVCRT",   "C64",      "2000",   "_commode _fmode _wcmdln"),
+    ("MSVCRT",   "C64",      "XP x64", "__iob_func ___lc_codepage_func ___mb_cur_max_func"),
+]
+# Functions that some supported Windows lack, which must therefore never be
+# imported, whatever the table says: the programs look them up at run time.
+NEVER_IMPORTED = {
+    "SetDefaultDllDirectories": "Windows Vista and 7 have it only with an update",
+}
+
+
+def expected_imports(program, bits):
+    """{(DLL, function)} that the table gives a program ("L" or "C") of a build (32 or 64)."""
+    wanted = {program, "%s%d" % (program, bits)}
+    return {(dll, name) for dll, importers, _, names in IMPORTS if wanted & set(importers.split())
+            for name in names.split()}
 MACHINES = {0x014C: ("i386", 32, 0x10B, "PE32"), 0x8664: ("AMD64", 64, 0x20B, "PE32+")}
 SUBSYSTEM_WINDOWS_GUI, SUBSYSTEM_WINDOWS_CUI = 2, 3
 
@@ -413,6 +476,27 @@ class PeFile:
                 at += 32
         return names
 
+    def imported_functions(self):
+        """{(DLL without extension in upper case, function name or #ordinal)} of the import table."""
+        found = set()
+        rva, _ = self.directory(1)
+        entry, ordinal_flag, unpack = (4, 1 << 31, "<I") if self.magic == 0x10B else (8, 1 << 63, "<Q")
+        at = rva
+        while rva:
+            desc = struct.unpack("<IIIII", self.read(at, 20))
+            if desc == (0, 0, 0, 0, 0):
+                break
+            dll = self.c_string(desc[3]).upper().rsplit(".", 1)[0]
+            thunk = desc[0] or desc[4]
+            while True:
+                value = struct.unpack(unpack, self.read(thunk, entry))[0]
+                if not value:
+                    break
+                found.add((dll, "#%d" % (value & 0xFFFF) if value & ordinal_flag else self.c_string(value + 2)))
+                thunk += entry
+            at += 20
+        return found
+
     def resources(self):
         """{(type, name): {language: bytes}}; names are ints or strings."""
         root, size = self.directory(2)
@@ -496,14 +580,27 @@ class Check:
         if self.checker:
             self.expect(pe.subsystem == SUBSYSTEM_WINDOWS_CUI,
                         "subsystem is %d, expected %d (Windows console)" % (pe.subsystem, SUBSYSTEM_WINDOWS_CUI))
-            return
-        self.expect(pe.subsystem == SUBSYSTEM_WINDOWS_GUI,
-                    "subsystem is %d, expected %d (Windows GUI)" % (pe.subsystem, SUBSYSTEM_WINDOWS_GUI))
+        else:
+            self.expect(pe.subsystem == SUBSYSTEM_WINDOWS_GUI,
+                        "subsystem is %d, expected %d (Windows GUI)" % (pe.subsystem, SUBSYSTEM_WINDOWS_GUI))
+        self.imports(pe, bits)
+
+    def imports(self, pe, bits):
         dlls = pe.imported_dlls()
         self.expect(bool(dlls), "the file imports nothing")
         for dll in dlls:
             self.expect(dll.lower() in ALLOWED_DLLS, "imports from %s, which is not one of %s"
                         % (dll, ", ".join(sorted(ALLOWED_DLLS))))
+        found = pe.imported_functions()
+        expected = expected_imports("C" if self.checker else "L", bits)
+        for dll, name in sorted(found):
+            self.expect(name not in NEVER_IMPORTED, "imports %s directly, but %s: look it up at run time"
+                        % (name, NEVER_IMPORTED.get(name)))
+        for dll, name in sorted(found - expected):
+            self.expect(False, "imports %s from %s, which the IMPORTS table does not list: add it on purpose, with "
+                        "the oldest Windows that has it" % (name, dll))
+        for dll, name in sorted(expected - found):
+            self.expect(False, "no longer imports %s from %s: take it out of the IMPORTS table" % (name, dll))
 
     def resource_set(self, pe):
         found = pe.resources()

@@ -1,0 +1,37 @@
+# shellcheck shell=bash
+# The configuration checker's step of make-disc.sh and preview.sh; sourced,
+# with $root the source tree.
+#
+#   run_checker SCRIPT STATE CHECKER WORK [--name NAME] MEDIA_FOLDER [CONFIG]
+#
+# Runs the checker on the folder (a Linux path; the checker gets its Windows
+# name) in the started Wine environment STATE,
+# leaves its output in WORK/check.txt, shows its warnings on standard error
+# and returns 0 when the launcher accepts the configuration. When the launcher
+# would refuse it, or the checker could not run, it says so and returns 1.
+
+run_checker() {
+  local script=$1 state=$2 checker=$3 work=$4 status=0 name=()
+  shift 4
+  if [ "$1" = --name ]; then name=("$1" "$2"); shift 2; fi
+  local media="Z:${1//\//\\}"
+  shift
+  # shellcheck disable=SC2154  # $root comes from the sourcing script
+  # Output through files: Wine's helper processes outlive the checker.
+  "$root/tests/wine/wine-run.sh" "$state" "$checker" "${name[@]}" "$media" "$@" </dev/null >"$work/check.out" \
+    2>"$work/check.err" || status=$?
+  tr -d '\r' <"$work/check.out" >"$work/check.txt"
+  # Without its result line the checker did not run to its end, whatever its status.
+  grep -q '^result: ' "$work/check.txt" || [ "$status" -gt 2 ] || status=99
+  case $status in
+    0) ;;
+    1) echo "$script: the checker warns:" >&2
+       grep -E '^(warning|result): ' "$work/check.txt" >&2 || true ;;
+    2) grep -E '^(configuration file|refused|the launcher shows|result): ' "$work/check.txt" >&2 || true
+       echo "$script: the launcher would refuse this configuration" >&2
+       return 1 ;;
+    *) cat "$work/check.txt" "$work/check.err" >&2
+       echo "$script: the checker could not run (status $status)" >&2
+       return 1 ;;
+  esac
+}
