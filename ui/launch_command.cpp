@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "startup/setup_state.h"
+#include "startup/system_library.h"
 #include "ui/launch_policy.h"
 #include "ui/menu_dialog.h"
 
@@ -20,28 +21,11 @@ using ShellExecuteExAProc = BOOL(WINAPI*)(SHELLEXECUTEINFOA*);
 // normal window. True when the program was started; false when it could not
 // be, or when the user declined the prompt.
 //
-// ShellExecuteExA lives in SHELL32, which the launcher does not import: only
-// this rare path needs it, and a static import would load SHELL32 and all it
-// pulls in on every run of a program that otherwise needs only KERNEL32,
-// USER32, GDI32 and the C runtime. It is loaded by its full path in the
-// system folder, never by a bare name, so that a shell32.dll placed beside
-// the launcher on the media can never be loaded in its place. It is never
-// unloaded: the shell may keep threads of its own alive after the call.
+// ShellExecuteExA lives in SHELL32, which the launcher does not import (see
+// system_library.h). It is never unloaded: the shell may keep threads of its
+// own alive after the call.
 bool StartElevated(HWND dialog, const char* path) {
-    char systemDir[MAX_PATH];
-    const UINT dirLength = GetSystemDirectoryA(systemDir, sizeof systemDir);
-    if (dirLength == 0 || dirLength >= sizeof systemDir) return false;
-    char libraryPath[MAX_PATH + 16];
-    if (!ComposeSystemLibraryPath(libraryPath, sizeof libraryPath, std::string_view(systemDir, dirLength),
-                                  "shell32.dll")) {
-        return false;
-    }
-    HMODULE shell = LoadLibraryA(libraryPath);
-    if (!shell) return false;
-    // The detour through void* keeps the compiler from warning about casting
-    // one function type to another; GetProcAddress gives the real entry.
-    const auto execute =
-        reinterpret_cast<ShellExecuteExAProc>(reinterpret_cast<void*>(GetProcAddress(shell, "ShellExecuteExA")));
+    const auto execute = FindSystemFunction<ShellExecuteExAProc>("shell32.dll", "ShellExecuteExA");
     if (!execute) return false;
 
     char directory[MAX_PATH];

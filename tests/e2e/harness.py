@@ -290,6 +290,21 @@ class Probe:
             raise AssertionError("probe usage failed (%s): %s" % (code, out))
         return json.loads(out)
 
+    def accessible(self, hwnd, press=False):
+        """The control's accessible object as a screen reader reads it from
+        another process: {name, role, state, action}; press runs its default
+        action. None when the window gives no object."""
+        code, out = self.call("acc", _filter_args(hwnd=hwnd) + (["--press", "default"] if press else []))
+        return json.loads(out) if out.strip() else None
+
+    def focus_events(self):
+        """Windows (handles) of the focus events raised since the last call;
+        the first call starts listening."""
+        code, out = self.call("focus-events")
+        if code != 0:
+            raise AssertionError("probe focus-events failed (%s)" % code)
+        return [int(h, 16) for h in json.loads(out)["events"]]
+
     def kill(self, **flt):
         if not flt.get("pid") and not flt.get("exe"):
             raise ValueError("kill needs a pid or an exe name")

@@ -32,6 +32,13 @@
 //   probe manifest EXE               the program file's manifest as the
 //                                    system reads it: run level, UI access,
 //                                    supported systems
+//   probe acc --hwnd HEX [--press default]  the control's accessible object as a
+//                                    screen reader reads it from outside:
+//                                    name, role, state, default action;
+//                                    --press default runs its default action
+//   probe focus-events               the EVENT_OBJECT_FOCUS events seen since
+//                                    the previous call (the first call starts
+//                                    listening; serve mode keeps listening)
 //   probe serve DIR                  answers commands passed through files
 //                                    in DIR (see Serve below)
 //   probe keep                       holds a hidden top-level window titled
@@ -43,6 +50,7 @@
 // child control with that id); all must match. Commands that act on one
 // window take the first visible match in z-order.
 #include <windows.h>
+#include <oleacc.h>
 #include <psapi.h>
 #include <tlhelp32.h>
 
@@ -716,6 +724,86 @@ int Manifest(const Options& options) {
     return 0;
 }
 
+// --- accessibility --------------------------------------------------------------
+
+std::string Narrow(BSTR text) {
+    std::string out;
+    for (UINT i = 0; text && i < SysStringLen(text); ++i) out += text[i] < 0x100 ? static_cast<char>(text[i]) : '?';
+    return out;
+}
+
+// The client object of a window, read across processes as a screen reader
+// reads it: {"name", "role", "state", "action"}, then the default action run
+// when asked. (MinGW's import library turns IID_IAccessible into a thunk: __uuidof.)
+int Accessible(const Options& options) {
+    if (!options.filter.hwnd) return 2;
+    CoInitialize(nullptr);
+    IAccessible* object = nullptr;
+    if (FAILED(AccessibleObjectFromWindow(options.filter.hwnd, static_cast<DWORD>(OBJID_CLIENT),
+                                          __uuidof(IAccessible), reinterpret_cast<void**>(&object)))) {
+        return 1;
+    }
+    VARIANT self;
+    self.vt = VT_I4;
+    self.lVal = CHILDID_SELF;
+    BSTR name = nullptr, action = nullptr;
+    VARIANT role, state;
+    role.vt = state.vt = VT_EMPTY;
+    object->get_accName(self, &name);
+    object->get_accRole(self, &role);
+    object->get_accState(self, &state);
+    object->get_accDefaultAction(self, &action);
+    g_out += "{\"name\": " + JsonString(Narrow(name)) + ", \"role\": " +
+             std::to_string(role.vt == VT_I4 ? role.lVal : -1) + ", \"state\": " +
+             std::to_string(state.vt == VT_I4 ? state.lVal : -1) + ", \"action\": " + JsonString(Narrow(action)) + "}\n";
+    SysFreeString(name);
+    SysFreeString(action);
+    const HRESULT pressed = options.press == "default" ? object->accDoDefaultAction(self) : S_OK;
+    object->Release();
+    return SUCCEEDED(pressed) ? 0 : 1;
+}
+
+// Focus events arrive on a thread of their own, which keeps a message loop
+// for the hook; each is recorded as the window's handle.
+CRITICAL_SECTION g_eventLock;
+std::vector<HWND> g_focusEvents;
+
+void CALLBACK RecordFocus(HWINEVENTHOOK, DWORD, HWND hwnd, LONG object, LONG child, DWORD, DWORD) {
+    if (object != OBJID_CLIENT || child != CHILDID_SELF) return;
+    EnterCriticalSection(&g_eventLock);
+    g_focusEvents.push_back(hwnd);
+    LeaveCriticalSection(&g_eventLock);
+}
+
+DWORD WINAPI ListenForFocus(void* ready) {
+    SetWinEventHook(EVENT_OBJECT_FOCUS, EVENT_OBJECT_FOCUS, nullptr, RecordFocus, 0, 0, WINEVENT_OUTOFCONTEXT);
+    SetEvent(static_cast<HANDLE>(ready));
+    MSG message;
+    while (GetMessageA(&message, nullptr, 0, 0) > 0) DispatchMessageA(&message);
+    return 0;
+}
+
+int FocusEvents() {
+    static bool listening = false;
+    if (!listening) {
+        InitializeCriticalSection(&g_eventLock);
+        HANDLE ready = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+        CloseHandle(CreateThread(nullptr, 0, ListenForFocus, ready, 0, nullptr));
+        WaitForSingleObject(ready, 5000);
+        CloseHandle(ready);
+        listening = true;
+    }
+    EnterCriticalSection(&g_eventLock);
+    std::string out = "{\"events\": [";
+    for (size_t i = 0; i < g_focusEvents.size(); ++i) {
+        out += (i ? ", " : "") + Hex(reinterpret_cast<ULONG_PTR>(g_focusEvents[i]));
+    }
+    g_focusEvents.clear();
+    LeaveCriticalSection(&g_eventLock);
+    g_out += out + "]}\n";
+    return 0;
+}
+
 int Execute(int argc, char** argv) {
     Options options;
     if (argc < 2 || !ParseOptions(argc, argv, options)) return 2;
@@ -735,6 +823,8 @@ int Execute(int argc, char** argv) {
     if (command == "procs") return Procs(options, false);
     if (command == "manifest") return Manifest(options);
     if (command == "usage") return ResourceUsage(options);
+    if (command == "acc") return Accessible(options);
+    if (command == "focus-events") return FocusEvents();
     if (command == "kill") {
         if (!options.filter.pid && options.filter.exe.empty()) return 2;  // never everything
         return Procs(options, true);
@@ -825,7 +915,7 @@ int main(int argc, char** argv) {
     if (argc == 2 && std::string(argv[1]) == "keep") return Keep();
     int result = Execute(argc, argv);
     if (result == 2 && g_out.empty()) {
-        fprintf(stderr, "usage: probe serve DIR | run|dump|wait|gone|msgbox|command|syscommand|hittest|procs|kill|manifest|usage [options]\n");
+        fprintf(stderr, "usage: probe serve DIR | run|dump|wait|gone|msgbox|command|syscommand|hittest|procs|kill|manifest|usage|acc|focus-events [options]\n");
     }
     fwrite(g_out.data(), 1, g_out.size(), stdout);
     fflush(stdout);
