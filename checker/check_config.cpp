@@ -383,6 +383,12 @@ void CheckButtonTogether(const SectionInfo& section) {
         Warn(name, "PositionSel",
              "has no effect: the selected control is shown only with a picture, and ImageSel gives none");
     }
+    if (!button.pszText && !button.pszLabel && !Given(name, "Name")) {
+        Warn(name, "Name",
+             "is missing: the button shows only a picture and has no Text or Label either, so screen readers "
+             "read it as \"Button %d\"",
+             section.button);
+    }
 }
 
 void CheckTogether() {
@@ -523,6 +529,8 @@ void PrintButtonValues(const SectionInfo& section) {
     PrintColour(name, "Fgcolor", button.crText, "");
     PrintPosition(name, "Position", button.xPos, button.yPos, "not moved");
     PrintPosition(name, "PositionSel", button.xPosSel, button.yPosSel, "over the normal control");
+    PrintText(name, "Name", Given(name, "Name") ? g_state.szValue : nullptr,
+              "read out as its Text, else its Label, else \"Button n\"");
 }
 
 void PrintCancelValues() {
@@ -534,6 +542,7 @@ void PrintCancelValues() {
     PrintColour("Cancel", "Fgcolor", cancel.crText, "");
     PrintPosition("Cancel", "Position", cancel.xPos, cancel.yPos, "not moved");
     PrintPosition("Cancel", "PositionSel", cancel.xPosSel, cancel.yPosSel, "over the normal control");
+    PrintText("Cancel", "Name", Given("Cancel", "Name") ? g_state.szValue : nullptr, "read out as its Label");
 }
 
 // ---- refusal -------------------------------------------------------------

@@ -84,6 +84,7 @@ inline constexpr KeyInfo kKeys[] = {
     {SectionFamily::Button, "Fgcolor", ValueKind::Colour, nullptr, 0, "0,0,0"},
     {SectionFamily::Button, "Position", ValueKind::Position, nullptr, 0, "not moved"},
     {SectionFamily::Button, "PositionSel", ValueKind::Position, nullptr, 0, "over the normal control"},
+    {SectionFamily::Button, "Name", ValueKind::Text, nullptr, 0, "read out as its Text, else its Label, else \"Button n\""},
 
     {SectionFamily::Cancel, "Label", ValueKind::Text, nullptr, 0, "Cancel"},
     {SectionFamily::Cancel, "Image", ValueKind::Bitmap, nullptr, 0, "no picture"},
@@ -92,6 +93,7 @@ inline constexpr KeyInfo kKeys[] = {
     {SectionFamily::Cancel, "Fgcolor", ValueKind::Colour, nullptr, 0, "0,0,0"},
     {SectionFamily::Cancel, "Position", ValueKind::Position, nullptr, 0, "not moved"},
     {SectionFamily::Cancel, "PositionSel", ValueKind::Position, nullptr, 0, "over the normal control"},
+    {SectionFamily::Cancel, "Name", ValueKind::Text, nullptr, 0, "read out as its Label"},
 };
 
 // Names compare without case, as the profile reader compares them.

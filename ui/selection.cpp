@@ -62,8 +62,8 @@ void MoveSelection(HWND control, bool byKeyboard) {
             g_state.hwndShownSel = picture;
             ShowWindow(picture, SW_SHOW);
         }
+        // The system raises EVENT_OBJECT_FOCUS for the control: a screen reader reads it out.
         SetFocus(control);
-        NotifyWinEvent(EVENT_OBJECT_FOCUS, control, OBJID_CLIENT, CHILDID_SELF);
     }
     RedrawFocusCue();
 }
