@@ -134,11 +134,12 @@ HRESULT STDMETHODCALLTYPE NoText(Self, ChildArgument, BSTR* out) {
 HRESULT STDMETHODCALLTYPE GetName(Self self, ChildArgument child, BSTR* name) {
     if (!IsSelf(child)) return E_INVALIDARG;
     const int n = NumberOf(self);
-    char section[] = "Button0";
-    section[6] = static_cast<char>('0' + n);
+    char buttonSection[] = "Button0";
+    buttonSection[6] = static_cast<char>('0' + n);
     const ButtonInfo* button = n == kCancelSelection ? nullptr : &g_state.buttons[n - 1];
+    const char* section = button ? buttonSection : "Cancel";
     // Read now rather than at start-up: only a screen reader needs it.
-    const char* given = ReadSetting(button ? section : "Cancel", "Name") ? g_state.szValue : nullptr;
+    const char* given = ReadSetting(section, "Name") ? g_state.szValue : nullptr;
     ComposeAccessibleName(given, button ? button->pszText : nullptr, button ? button->pszLabel : g_state.cancel.pszLabel,
                           n, g_state.szMessage, sizeof g_state.szMessage);
     MultiByteToWideChar(CP_ACP, 0, g_state.szMessage, -1, g_wideText, kValueChars);

@@ -305,6 +305,14 @@ class Probe:
             raise AssertionError("probe focus-events failed (%s)" % code)
         return [int(h, 16) for h in json.loads(out)["events"]]
 
+    def keyboard_cues(self, shown=None):
+        """Whether the user's setting shows keyboard cues at all times (before
+        the change, when shown is given)."""
+        code, out = self.call("keyboard-cues", [] if shown is None else [int(shown)])
+        if code != 0:
+            raise AssertionError("probe keyboard-cues failed (%s)" % code)
+        return out.strip() == "1"
+
     def kill(self, **flt):
         if not flt.get("pid") and not flt.get("exe"):
             raise ValueError("kill needs a pid or an exe name")

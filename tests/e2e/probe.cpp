@@ -39,6 +39,8 @@
 //   probe focus-events               the EVENT_OBJECT_FOCUS events seen since
 //                                    the previous call (the first call starts
 //                                    listening; serve mode keeps listening)
+//   probe keyboard-cues [0|1]        whether the user's setting shows keyboard
+//                                    cues at all times; sets it when given
 //   probe serve DIR                  answers commands passed through files
 //                                    in DIR (see Serve below)
 //   probe keep                       holds a hidden top-level window titled
@@ -804,6 +806,16 @@ int FocusEvents() {
     return 0;
 }
 
+int KeyboardCues(const Options& options) {
+    BOOL shown = FALSE;
+    SystemParametersInfoA(SPI_GETKEYBOARDCUES, 0, &shown, 0);
+    g_out += shown ? "1\n" : "0\n";
+    if (options.positional.empty()) return 0;
+    const BOOL wanted = options.positional[0] == "1";
+    return SystemParametersInfoA(SPI_SETKEYBOARDCUES, 0, reinterpret_cast<void*>(static_cast<INT_PTR>(wanted)),
+                                 SPIF_UPDATEINIFILE | SPIF_SENDCHANGE) ? 0 : 1;
+}
+
 int Execute(int argc, char** argv) {
     Options options;
     if (argc < 2 || !ParseOptions(argc, argv, options)) return 2;
@@ -825,6 +837,7 @@ int Execute(int argc, char** argv) {
     if (command == "usage") return ResourceUsage(options);
     if (command == "acc") return Accessible(options);
     if (command == "focus-events") return FocusEvents();
+    if (command == "keyboard-cues") return KeyboardCues(options);
     if (command == "kill") {
         if (!options.filter.pid && options.filter.exe.empty()) return 2;  // never everything
         return Procs(options, true);
