@@ -14,6 +14,8 @@
 
 #include <oleacc.h>
 
+#include <cstring>
+
 #include "config/profile.h"
 #include "startup/setup_state.h"
 #include "startup/system_library.h"
@@ -28,17 +30,13 @@ using CreateStdAccessibleObjectProc = HRESULT(WINAPI*)(HWND, LONG, REFIID, void*
 using SysAllocStringProc = BSTR(WINAPI*)(const OLECHAR*);
 using CoInitializeProc = HRESULT(WINAPI*)(LPVOID);
 
-struct SystemFunction {
-    const char* library;
-    const char* name;
-};
 enum { kLresultFromObject, kCreateStdAccessibleObject, kSysAllocString, kCoInitialize, kFunctionCount };
-constexpr SystemFunction kFunctions[kFunctionCount] = {
-    {"oleacc.dll", "LresultFromObject"},
-    {"oleacc.dll", "CreateStdAccessibleObject"},
-    {"oleaut32.dll", "SysAllocString"},
-    {"ole32.dll", "CoInitialize"},
-};
+// Each function's library and name, in the order above.
+constexpr char kFunctionNames[] =
+    "oleacc.dll\0LresultFromObject\0"
+    "oleacc.dll\0CreateStdAccessibleObject\0"
+    "oleaut32.dll\0SysAllocString\0"
+    "ole32.dll\0CoInitialize";
 bool g_loadTried;
 FARPROC g_functions[kFunctionCount];
 
@@ -50,9 +48,12 @@ Function Call(int index) {
 bool LoadAccessLibraries() {
     if (!g_loadTried) {
         g_loadTried = true;
+        const char* library = kFunctionNames;
         for (int i = 0; i < kFunctionCount; ++i) {
-            g_functions[i] = FindSystemFunction(kFunctions[i].library, kFunctions[i].name);
+            const char* name = library + std::strlen(library) + 1;
+            g_functions[i] = FindSystemFunction(library, name);
             if (!g_functions[i]) return false;
+            library = name + std::strlen(name) + 1;
         }
         // The objects reach other processes through COM, which needs the thread initialised.
         Call<CoInitializeProc>(kCoInitialize)(nullptr);
@@ -99,15 +100,21 @@ HRESULT NumberVariant(LONG value, VARIANT* out) {
 
 // ---- IUnknown and IDispatch ---------------------------------------------
 
+// Defined here: MinGW's import library turns IID_IAccessible into a thunk.
+constexpr IID kAccessibleId = {0x618736E0, 0x3C3D, 0x11CF, {0x81, 0x0C, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71}};
+
 bool SameId(REFIID a, const IID& b) {
     const DWORD* x = reinterpret_cast<const DWORD*>(&a);
     const DWORD* y = reinterpret_cast<const DWORD*>(&b);
     return x[0] == y[0] && x[1] == y[1] && x[2] == y[2] && x[3] == y[3];
 }
 
+// IAccessible, or IUnknown or IDispatch, which differ only in their first field.
 HRESULT STDMETHODCALLTYPE QueryInterface(Self self, REFIID id, void** out) {
-    const bool known =
-        SameId(id, __uuidof(IAccessible)) || SameId(id, __uuidof(IDispatch)) || SameId(id, __uuidof(IUnknown));
+    const DWORD* words = reinterpret_cast<const DWORD*>(&id);
+    const bool known = SameId(id, kAccessibleId) ||
+                       ((words[0] == 0 || words[0] == 0x00020400) && words[1] == 0 && words[2] == 0xC0 &&
+                        words[3] == 0x46000000);
     *out = known ? self : nullptr;
     return known ? S_OK : E_NOINTERFACE;
 }
@@ -229,12 +236,12 @@ LRESULT AnswerAccessibleObject(HWND control, WPARAM wParam, LPARAM lParam) {
     ControlObject& object = g_objects[n - 1];
     if (!object.standard &&
         FAILED(Call<CreateStdAccessibleObjectProc>(kCreateStdAccessibleObject)(
-            control, OBJID_CLIENT, __uuidof(IAccessible), reinterpret_cast<void**>(&object.standard)))) {
+            control, OBJID_CLIENT, kAccessibleId, reinterpret_cast<void**>(&object.standard)))) {
         return 0;
     }
     object.entries = kEntries;
     object.control = control;
-    const LRESULT answer = Call<LresultFromObjectProc>(kLresultFromObject)(__uuidof(IAccessible), wParam,
+    const LRESULT answer = Call<LresultFromObjectProc>(kLresultFromObject)(kAccessibleId, wParam,
                                                                            reinterpret_cast<IUnknown*>(&object));
     return answer > 0 ? answer : 0;
 }

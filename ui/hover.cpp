@@ -31,7 +31,8 @@ void StartHover(HWND control) {
 }  // namespace
 
 LRESULT CALLBACK HoverWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    switch (message) {
+    // Cancel's selected control is here only for its painting (selection.h).
+    switch (window == g_state.cancel.hwndSelected && message != WM_PAINT ? WM_NULL : message) {
         case WM_SETCURSOR:
             // Kept from the static procedure, which would put the class cursor back.
             return 0;
@@ -40,7 +41,8 @@ LRESULT CALLBACK HoverWndProc(HWND window, UINT message, WPARAM wParam, LPARAM l
             return 0;
         // Keyboard and screen-reader access (selection.h, accessible.h).
         case WM_PAINT:
-            return PaintWithFocusCue(window);
+            if (FocusCueShows()) return PaintWithFocusCue(window);
+            break;
         case WM_GETDLGCODE:
             return DLGC_STATIC | DialogCodeOfMenuKeys(lParam);  // DLGC_STATIC: the static's own answer
         case WM_KEYDOWN:

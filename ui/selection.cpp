@@ -2,6 +2,7 @@
 #include "ui/selection.h"
 
 #include "startup/setup_state.h"
+#include "ui/hover.h"
 #include "ui/access_rules.h"
 
 namespace setupmenu {
@@ -9,13 +10,6 @@ namespace {
 
 // Bit 30 of a key message: the key was already down, this is a repeat.
 constexpr LPARAM kKeyRepeat = 0x40000000;
-
-// Cancel's selected control, which may lie over Cancel, keeps the static
-// procedure for everything but its painting.
-LRESULT CALLBACK SelectedPictureProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_PAINT) return PaintWithFocusCue(window);
-    return CallWindowProcA(g_state.pfnStaticProc, window, message, wParam, lParam);
-}
 
 // The selected picture may cover its normal control, and it is painted after
 // it: both draw the rectangle, each in its own area.
@@ -48,8 +42,6 @@ void MoveSelection(HWND control, bool byKeyboard) {
     BOOL cues = byKeyboard;
     if (!byKeyboard && g_state.bFocusCues) SystemParametersInfoA(SPI_GETKEYBOARDCUES, 0, &cues, 0);
     const bool moved = control != g_state.hwndSelection;
-    if (!moved && (cues != FALSE) == (g_state.bFocusCues != FALSE)) return;
-
     RedrawFocusCue();
     if (moved && g_state.hwndShownSel) {
         ShowWindow(g_state.hwndShownSel, SW_HIDE);
@@ -103,9 +95,10 @@ void PressSelectable(HWND control) {
                  reinterpret_cast<LPARAM>(control));
 }
 
+bool FocusCueShows() { return g_state.bFocusCues && g_state.hwndSelection; }
+
 LRESULT PaintWithFocusCue(HWND control) {
     HWND selected = g_state.hwndSelection;
-    if (!g_state.bFocusCues || !selected) return CallWindowProcA(g_state.pfnStaticProc, control, WM_PAINT, 0, 0);
     // The static control paints into the context given, which is clipped to
     // what needs painting; the rectangle is then drawn once over it, or falls
     // outside a control that the selected one does not overlap.
@@ -122,7 +115,9 @@ LRESULT PaintWithFocusCue(HWND control) {
 
 void InitKeyboardAccess(HWND dialog) {
     g_state.hwndMenu = dialog;
-    SetWindowLongPtrA(g_state.cancel.hwndSelected, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(SelectedPictureProc));
+    // Cancel's selected control may lie over Cancel: it paints the focus
+    // rectangle too, and leaves everything else to the static procedure.
+    SetWindowLongPtrA(g_state.cancel.hwndSelected, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(HoverWndProc));
     // Not a control: a key press, not the dialog's appearance, makes the first selection.
     SetFocus(dialog);
 }

@@ -34,8 +34,11 @@ bool HandleMenuKey(WPARAM key, LPARAM flags);
 // process never waits for a confirmation box.
 void PressSelectable(HWND control);
 
-// WM_PAINT of a control of the menu: its own painting, and the focus
-// rectangle over the selected control when it shows.
+// Whether the selected control shows the focus rectangle.
+bool FocusCueShows();
+
+// WM_PAINT of a control of the menu while the focus rectangle shows: its own
+// painting, then the rectangle, where it overlaps the selected control.
 LRESULT PaintWithFocusCue(HWND control);
 
 // Called last in the dialog's initialisation: the dialog itself takes the
