@@ -2,8 +2,8 @@
 #include "ui/selection.h"
 
 #include "startup/setup_state.h"
-#include "ui/hover.h"
 #include "ui/access_rules.h"
+#include "ui/hover.h"
 
 namespace setupmenu {
 namespace {
@@ -22,9 +22,9 @@ void RedrawFocusCue() {
 }  // namespace
 
 HWND SelectableControl(int n) {
-    HWND control = n == kCancelSelection                 ? g_state.cancel.hwndNormal
-                   : (n >= 1 && n <= kButtonCount)       ? g_state.buttons[n - 1].hwndNormal
-                                                         : nullptr;
+    HWND control = n == kCancelSelection            ? g_state.cancel.hwndNormal
+                   : (n >= 1 && n <= kButtonCount) ? g_state.buttons[n - 1].hwndNormal
+                                                   : nullptr;
     return control && (GetWindowLongA(control, GWL_STYLE) & WS_VISIBLE) ? control : nullptr;
 }
 

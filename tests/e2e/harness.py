@@ -291,27 +291,18 @@ class Probe:
         return json.loads(out)
 
     def accessible(self, hwnd, press=False):
-        """The control's accessible object as a screen reader reads it from
-        another process: {name, role, state, action}; press runs its default
-        action. None when the window gives no object."""
-        code, out = self.call("acc", _filter_args(hwnd=hwnd) + (["--press", "default"] if press else []))
+        """{name, role, state, action} of a window's accessible object, as a
+        screen reader reads it; press runs its default action. None: no object."""
+        _, out = self.call("acc", _filter_args(hwnd=hwnd) + (["--press", "default"] if press else []))
         return json.loads(out) if out.strip() else None
 
     def focus_events(self):
-        """Windows (handles) of the focus events raised since the last call;
-        the first call starts listening."""
-        code, out = self.call("focus-events")
-        if code != 0:
-            raise AssertionError("probe focus-events failed (%s)" % code)
-        return [int(h, 16) for h in json.loads(out)["events"]]
+        """Handles of the windows of the focus events since the last call."""
+        return [int(h, 16) for h in json.loads(self.call("focus-events")[1])["events"]]
 
     def keyboard_cues(self, shown=None):
-        """Whether the user's setting shows keyboard cues at all times (before
-        the change, when shown is given)."""
-        code, out = self.call("keyboard-cues", [] if shown is None else [int(shown)])
-        if code != 0:
-            raise AssertionError("probe keyboard-cues failed (%s)" % code)
-        return out.strip() == "1"
+        """Whether keyboard cues show at all times (before setting it to shown)."""
+        return self.call("keyboard-cues", [] if shown is None else [int(shown)])[1].strip() == "1"
 
     def kill(self, **flt):
         if not flt.get("pid") and not flt.get("exe"):

@@ -36,9 +36,9 @@
 //                                    screen reader reads it from outside:
 //                                    name, role, state, default action;
 //                                    --press default runs its default action
-//   probe focus-events               the EVENT_OBJECT_FOCUS events seen since
-//                                    the previous call (the first call starts
-//                                    listening; serve mode keeps listening)
+//   probe focus-events               (serve mode) the EVENT_OBJECT_FOCUS events
+//                                    since the previous call, which starts
+//                                    listening the first time
 //   probe keyboard-cues [0|1]        whether the user's setting shows keyboard
 //                                    cues at all times; sets it when given
 //   probe serve DIR                  answers commands passed through files
@@ -731,79 +731,48 @@ int Manifest(const Options& options) {
 std::string Narrow(BSTR text) {
     std::string out;
     for (UINT i = 0; text && i < SysStringLen(text); ++i) out += text[i] < 0x100 ? static_cast<char>(text[i]) : '?';
+    SysFreeString(text);
     return out;
 }
 
-// The client object of a window, read across processes as a screen reader
-// reads it: {"name", "role", "state", "action"}, then the default action run
-// when asked. (MinGW's import library turns IID_IAccessible into a thunk: __uuidof.)
+// A window's client object read across processes, as a screen reader reads it
+// (__uuidof: MinGW's import library turns IID_IAccessible into a thunk).
 int Accessible(const Options& options) {
-    if (!options.filter.hwnd) return 2;
-    CoInitialize(nullptr);
     IAccessible* object = nullptr;
+    CoInitialize(nullptr);
     if (FAILED(AccessibleObjectFromWindow(options.filter.hwnd, static_cast<DWORD>(OBJID_CLIENT),
                                           __uuidof(IAccessible), reinterpret_cast<void**>(&object)))) {
         return 1;
     }
-    VARIANT self;
-    self.vt = VT_I4;
-    self.lVal = CHILDID_SELF;
+    VARIANT self = {}, role = {}, state = {};
+    self.vt = VT_I4;  // CHILDID_SELF
     BSTR name = nullptr, action = nullptr;
-    VARIANT role, state;
-    role.vt = state.vt = VT_EMPTY;
     object->get_accName(self, &name);
     object->get_accRole(self, &role);
     object->get_accState(self, &state);
     object->get_accDefaultAction(self, &action);
-    g_out += "{\"name\": " + JsonString(Narrow(name)) + ", \"role\": " +
-             std::to_string(role.vt == VT_I4 ? role.lVal : -1) + ", \"state\": " +
-             std::to_string(state.vt == VT_I4 ? state.lVal : -1) + ", \"action\": " + JsonString(Narrow(action)) + "}\n";
-    SysFreeString(name);
-    SysFreeString(action);
+    g_out += "{\"name\": " + JsonString(Narrow(name)) + ", \"role\": " + std::to_string(role.lVal) +
+             ", \"state\": " + std::to_string(state.lVal) + ", \"action\": " + JsonString(Narrow(action)) + "}\n";
     const HRESULT pressed = options.press == "default" ? object->accDoDefaultAction(self) : S_OK;
     object->Release();
     return SUCCEEDED(pressed) ? 0 : 1;
 }
 
-// Focus events arrive on a thread of their own, which keeps a message loop
-// for the hook; each is recorded as the window's handle.
-CRITICAL_SECTION g_eventLock;
+// Focus events reach the hook while serve mode waits for requests.
 std::vector<HWND> g_focusEvents;
 
 void CALLBACK RecordFocus(HWINEVENTHOOK, DWORD, HWND hwnd, LONG object, LONG child, DWORD, DWORD) {
-    if (object != OBJID_CLIENT || child != CHILDID_SELF) return;
-    EnterCriticalSection(&g_eventLock);
-    g_focusEvents.push_back(hwnd);
-    LeaveCriticalSection(&g_eventLock);
-}
-
-DWORD WINAPI ListenForFocus(void* ready) {
-    SetWinEventHook(EVENT_OBJECT_FOCUS, EVENT_OBJECT_FOCUS, nullptr, RecordFocus, 0, 0, WINEVENT_OUTOFCONTEXT);
-    SetEvent(static_cast<HANDLE>(ready));
-    MSG message;
-    while (GetMessageA(&message, nullptr, 0, 0) > 0) DispatchMessageA(&message);
-    return 0;
+    if (object == OBJID_CLIENT && child == CHILDID_SELF) g_focusEvents.push_back(hwnd);
 }
 
 int FocusEvents() {
-    static bool listening = false;
-    if (!listening) {
-        InitializeCriticalSection(&g_eventLock);
-        HANDLE ready = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-        CloseHandle(CreateThread(nullptr, 0, ListenForFocus, ready, 0, nullptr));
-        WaitForSingleObject(ready, 5000);
-        CloseHandle(ready);
-        listening = true;
-    }
-    EnterCriticalSection(&g_eventLock);
-    std::string out = "{\"events\": [";
-    for (size_t i = 0; i < g_focusEvents.size(); ++i) {
-        out += (i ? ", " : "") + Hex(reinterpret_cast<ULONG_PTR>(g_focusEvents[i]));
-    }
+    static HWINEVENTHOOK hook =
+        SetWinEventHook(EVENT_OBJECT_FOCUS, EVENT_OBJECT_FOCUS, nullptr, RecordFocus, 0, 0, WINEVENT_OUTOFCONTEXT);
+    std::string out;
+    for (HWND hwnd : g_focusEvents) out += (out.empty() ? "" : ", ") + Hex(reinterpret_cast<ULONG_PTR>(hwnd));
     g_focusEvents.clear();
-    LeaveCriticalSection(&g_eventLock);
-    g_out += out + "]}\n";
-    return 0;
+    g_out += "{\"events\": [" + out + "]}\n";
+    return hook ? 0 : 1;
 }
 
 int KeyboardCues(const Options& options) {
@@ -874,7 +843,9 @@ int Serve(const std::string& dir) {
     for (;;) {
         if (GetFileAttributesA(request.c_str()) == INVALID_FILE_ATTRIBUTES) {
             if (GetTickCount() - idleSince > 60000) return 0;
-            Sleep(5);
+            // Waiting, the thread delivers what its hooks receive.
+            MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
+            for (MSG message; PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE);) DispatchMessageA(&message);
             continue;
         }
         std::vector<std::string> lines = ReadLines(request);

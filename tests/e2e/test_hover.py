@@ -349,16 +349,8 @@ class KeyboardAndPointerTests(HoverCase):
     @classmethod
     def setUpClass(cls):
         cls.cues_setting = harness.probe.keyboard_cues(False)
-        try:
-            super().setUpClass()
-        except BaseException:
-            harness.probe.keyboard_cues(cls.cues_setting)
-            raise
-
-    @classmethod
-    def tearDownClass(cls):
-        super().tearDownClass()
-        harness.probe.keyboard_cues(cls.cues_setting)
+        cls.addClassCleanup(harness.probe.keyboard_cues, cls.cues_setting)
+        super().setUpClass()
 
     def cue_pixels(self, control_id, background):
         """Pixels of the control's top row that the focus rectangle inverted."""
