@@ -59,7 +59,7 @@ struct CancelInfo {
 struct SetupState {
     HINSTANCE hInstance;
     HANDLE hLogFile;                 // null exactly when logging is off
-    char szMessage[kValueChars];     // scratch for one log line
+    char szMessage[kValueChars];     // scratch for one log line, or one control's name
     char szValue[kValueChars];       // the value most recently read
     char szExeName[kPathChars];
     char szProgramDir[kPathChars];   // ends in a backslash
