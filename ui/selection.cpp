@@ -99,12 +99,13 @@ bool FocusCueShows() { return g_state.bFocusCues && g_state.hwndSelection; }
 
 LRESULT PaintWithFocusCue(HWND control) {
     HWND selected = g_state.hwndSelection;
-    // The static control paints into the context given, which is clipped to
-    // what needs painting; the rectangle is then drawn once over it, or falls
-    // outside a control that the selected one does not overlap.
+    // The static control paints into the context given (as every standard
+    // control does for WM_PRINTCLIENT), which is clipped to what needs
+    // painting; the rectangle is then drawn once over it, or falls outside a
+    // control that the selected one does not overlap.
     PAINTSTRUCT paint;
     HDC dc = BeginPaint(control, &paint);
-    CallWindowProcA(g_state.pfnStaticProc, control, WM_PAINT, reinterpret_cast<WPARAM>(dc), 0);
+    CallWindowProcA(g_state.pfnStaticProc, control, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
     RECT cue;
     GetClientRect(selected, &cue);
     MapWindowPoints(selected, control, reinterpret_cast<POINT*>(&cue), 2);
