@@ -442,6 +442,12 @@ void CheckButtonTogether(const SectionInfo& section) {
         Warn(name, "PositionSel",
              "has no effect: the selected control is shown only with a picture, and ImageSel gives none");
     }
+    if (!button.pszText && !button.pszLabel && !Given(name, "Name")) {
+        Warn(name, "Name",
+             "is missing: the button shows only a picture and has no Text or Label either, so screen readers "
+             "read it as \"Button %d\"",
+             section.button);
+    }
 }
 
 void CheckTogether() {
@@ -602,6 +608,8 @@ void PrintButtonValues(const SectionInfo& section) {
     }
     PrintClickValue(name, "StartIn", "the media folder");
     PrintClickValue(name, "Arguments", "no arguments");
+    PrintText(name, "Name", Given(name, "Name") ? g_state.szValue : nullptr,
+              "read out as its Text, else its Label, else \"Button n\"");
 }
 
 void PrintCancelValues() {
@@ -613,6 +621,7 @@ void PrintCancelValues() {
     PrintColour("Cancel", "Fgcolor", cancel.crText, "");
     PrintPosition("Cancel", "Position", cancel.xPos, cancel.yPos, "not moved");
     PrintPosition("Cancel", "PositionSel", cancel.xPosSel, cancel.yPosSel, "over the normal control");
+    PrintText("Cancel", "Name", Given("Cancel", "Name") ? g_state.szValue : nullptr, "read out as its Label");
 }
 
 // ---- refusal -------------------------------------------------------------

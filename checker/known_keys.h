@@ -90,6 +90,7 @@ inline constexpr KeyInfo kKeys[] = {
     {SectionFamily::Button, "Open", ValueKind::Document, nullptr, 0, "nothing is opened"},
     {SectionFamily::Button, "StartIn", ValueKind::Folder, nullptr, 0, "the media folder"},
     {SectionFamily::Button, "Arguments", ValueKind::Text, nullptr, 0, "no arguments"},
+    {SectionFamily::Button, "Name", ValueKind::Text, nullptr, 0, "read out as its Text, else its Label, else \"Button n\""},
 
     {SectionFamily::Cancel, "Label", ValueKind::Text, nullptr, 0, "Cancel"},
     {SectionFamily::Cancel, "Image", ValueKind::Bitmap, nullptr, 0, "no picture"},
@@ -98,6 +99,7 @@ inline constexpr KeyInfo kKeys[] = {
     {SectionFamily::Cancel, "Fgcolor", ValueKind::Colour, nullptr, 0, "0,0,0"},
     {SectionFamily::Cancel, "Position", ValueKind::Position, nullptr, 0, "not moved"},
     {SectionFamily::Cancel, "PositionSel", ValueKind::Position, nullptr, 0, "over the normal control"},
+    {SectionFamily::Cancel, "Name", ValueKind::Text, nullptr, 0, "read out as its Label"},
 };
 
 // Names compare without case, as the profile reader compares them.

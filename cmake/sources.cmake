@@ -7,6 +7,7 @@ set(SETUPMENU_PORTABLE_SOURCES
   diag/log_line.cpp
   startup/command_tail.cpp
   startup/program_paths.cpp
+  ui/access_rules.cpp
   ui/launch_policy.cpp
   ui/layout_math.cpp
 )
@@ -16,6 +17,7 @@ set(SETUPMENU_WIN32_SOURCES
   startup/setup_state.cpp
   startup/bounded_format.cpp
   startup/locate.cpp
+  startup/system_library.cpp
   startup/teardown.cpp
   config/profile.cpp
   config/load_splash.cpp
@@ -25,7 +27,8 @@ set(SETUPMENU_WIN32_SOURCES
   ui/backdrop.cpp
   ui/menu_dialog.cpp
   ui/launch_command.cpp
-  ui/system_library.cpp
   ui/layout.cpp
   ui/hover.cpp
+  ui/selection.cpp
+  ui/accessible.cpp
 )

@@ -59,7 +59,7 @@ struct CancelInfo {
 struct SetupState {
     HINSTANCE hInstance;
     HANDLE hLogFile;                 // null exactly when logging is off
-    char szMessage[kValueChars];     // scratch for one log line
+    char szMessage[kValueChars];     // scratch for one log line, or one control's name
     char szValue[kValueChars];       // the value most recently read
     char szExeName[kPathChars];
     char szProgramDir[kPathChars];   // ends in a backslash
@@ -73,7 +73,12 @@ struct SetupState {
     BOOL bExitOnLaunch;
     WNDPROC pfnStaticProc;
     BOOL bHovering;
-    HWND hwndShownSel;               // non-null only while bHovering
+    HWND hwndShownSel;               // the selected control shown for hwndSelection, or null
+    // Keyboard and screen-reader access (ui/selection.h): the one selection
+    // that the keyboard and the pointer share.
+    HWND hwndMenu;                   // the menu dialog, stored when it initialises
+    HWND hwndSelection;              // the normal control selected, or null
+    BOOL bFocusCues;                 // the selection shows the focus rectangle
 };
 
 // One run, one thread: a plain zero-initialised object is all the record needs.

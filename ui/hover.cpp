@@ -4,44 +4,55 @@
 #include "diag/debug_log.h"
 #include "diag/log_line.h"
 #include "startup/setup_state.h"
+#include "ui/accessible.h"
+#include "ui/selection.h"
 
 namespace setupmenu {
 namespace {
 
-void EndHover() {
+// The leave handling. The selection leaves with the pointer, unless the
+// keyboard has moved it elsewhere meanwhile.
+void EndHover(HWND control) {
     SetCursor(g_state.hcurNormal);
     g_state.bHovering = FALSE;
-    if (g_state.hwndShownSel) {
-        ShowWindow(g_state.hwndShownSel, SW_HIDE);
-        g_state.hwndShownSel = nullptr;
-    }
+    if (g_state.hwndSelection == control) MoveSelection(nullptr, false);
 }
 
+// The selection shows the control's selected picture, if it has one.
 void StartHover(HWND control) {
     SetCursor(g_state.hcurHover);
-    if (HWND selected = reinterpret_cast<HWND>(GetWindowLongPtrA(control, GWLP_USERDATA))) {
-        g_state.hwndShownSel = selected;
-        ShowWindow(selected, SW_SHOW);
-    }
+    MoveSelection(control, false);
     g_state.bHovering = TRUE;
     tracking::TRACKMOUSEEVENT request = {tracking::kRequestSize, tracking::kTrackLeave, control};
     // Without a timer nothing would ever end this hover, so end it now.
-    if (!tracking::TrackMouseEvent(&request)) EndHover();
+    if (!tracking::TrackMouseEvent(&request)) EndHover(control);
 }
 
 }  // namespace
 
 LRESULT CALLBACK HoverWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    switch (message) {
+    // Cancel's selected control is here only for its painting (selection.h).
+    switch (window == g_state.cancel.hwndSelected && message != WM_PAINT ? WM_NULL : message) {
         case WM_SETCURSOR:
             // Kept from the static procedure, which would put the class cursor back.
             return 0;
         case WM_MOUSEMOVE:
             if (!g_state.bHovering) StartHover(window);
             return 0;
-        default:
-            return CallWindowProcA(g_state.pfnStaticProc, window, message, wParam, lParam);
+        // Keyboard and screen-reader access (selection.h, accessible.h).
+        case WM_PAINT:
+            if (FocusCueShows()) return PaintWithFocusCue(window);
+            break;
+        case WM_GETDLGCODE:
+            return DLGC_STATIC | DialogCodeOfMenuKeys(lParam);  // DLGC_STATIC: the static's own answer
+        case WM_KEYDOWN:
+            if (HandleMenuKey(wParam, lParam)) return 0;
+            break;
+        case WM_GETOBJECT:
+            if (LRESULT object = AnswerAccessibleObject(window, wParam, lParam)) return object;
+            break;
     }
+    return CallWindowProcA(g_state.pfnStaticProc, window, message, wParam, lParam);
 }
 
 void CALLBACK VaskTrackMouseTimerProc(HWND window, UINT, UINT_PTR timerId, DWORD) {
@@ -56,7 +67,7 @@ void CALLBACK VaskTrackMouseTimerProc(HWND window, UINT, UINT_PTR timerId, DWORD
     KillTimer(window, timerId);
     FormatLeaveLine(g_state.szMessage, sizeof g_state.szMessage, reinterpret_cast<uintptr_t>(window));
     WriteDebugLine(g_state.szMessage);
-    EndHover();
+    EndHover(window);
 }
 
 namespace tracking {

@@ -11,9 +11,9 @@
 #include "diag/debug_log.h"
 #include "startup/bounded_format.h"
 #include "startup/setup_state.h"
+#include "startup/system_library.h"
 #include "ui/launch_policy.h"
 #include "ui/menu_dialog.h"
-#include "ui/system_library.h"
 
 namespace setupmenu {
 namespace {
@@ -21,31 +21,22 @@ namespace {
 using ShellExecuteExAProc = BOOL(WINAPI*)(SHELLEXECUTEINFOA*);
 using CoInitializeExProc = HRESULT(WINAPI*)(void*, DWORD);
 
-// Looks up `name` in a library loaded at run time. The detour through void*
-// keeps the compiler from warning about casting one function type to
-// another; GetProcAddress gives the real entry.
-template <typename Proc>
-Proc FindEntry(HMODULE library, const char* name) {
-    return library ? reinterpret_cast<Proc>(reinterpret_cast<void*>(GetProcAddress(library, name))) : nullptr;
-}
-
 // Hands `file` to the shell: with the verb "runas", a program started again
 // after the user's consent to administrator rights; with no verb, a document
 // or address opened by its registered program. `directory` null means the
 // launcher's current directory. True when the shell started something; false
 // when it could not, or when the user declined the consent prompt.
 //
-// ShellExecuteExA lives in SHELL32, which the launcher does not import: only
-// these rare paths need it, and a static import would load SHELL32 and all
-// it pulls in on every run. It is never unloaded: the shell may keep threads
-// of its own alive after the call.
+// ShellExecuteExA lives in SHELL32, which the launcher does not import (see
+// system_library.h). It is never unloaded: the shell may keep threads of its
+// own alive after the call.
 bool ShellStart(HWND dialog, const char* verb, const char* file, const char* parameters, const char* directory) {
-    const auto execute = FindEntry<ShellExecuteExAProc>(LoadSystemLibrary("shell32.dll"), "ShellExecuteExA");
+    const auto execute = FindSystemFunction<ShellExecuteExAProc>("shell32.dll", "ShellExecuteExA");
     if (!execute) return false;
     // The shell may hand the request to extensions that need COM on this
     // thread; OLE32 is already loaded with SHELL32. A second call on the
     // same thread only counts up.
-    if (const auto initialise = FindEntry<CoInitializeExProc>(LoadSystemLibrary("ole32.dll"), "CoInitializeEx")) {
+    if (const auto initialise = FindSystemFunction<CoInitializeExProc>("ole32.dll", "CoInitializeEx")) {
         initialise(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
     }
 

@@ -4,6 +4,7 @@
 #include "resources/resource_ids.h"
 #include "startup/setup_state.h"
 #include "ui/layout.h"
+#include "ui/selection.h"
 
 namespace setupmenu {
 namespace {
@@ -68,7 +69,18 @@ INT_PTR CALLBACK MenuDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lP
             CenterDialog(dialog);
             ShowWindow(dialog, SW_SHOWNORMAL);
             SetForegroundWindow(dialog);
+            InitKeyboardAccess(dialog);
+            // FALSE: the dialog manager would hand the keyboard to the first control.
+            return FALSE;
+        case WM_SETFOCUS:
+            // The dialog keeps the keyboard itself until a control is selected.
+            if (g_state.hwndSelection) SetFocus(g_state.hwndSelection);
             return TRUE;
+        case WM_GETDLGCODE:
+            SetWindowLongPtrA(dialog, DWLP_MSGRESULT, DialogCodeOfMenuKeys(lParam));
+            return TRUE;
+        case WM_KEYDOWN:
+            return HandleMenuKey(wParam, lParam);
         case WM_COMMAND:
             // Only the id counts: a double-click notification launches as a click does.
             OnCommand(dialog, LOWORD(wParam));

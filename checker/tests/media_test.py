@@ -95,6 +95,7 @@ Position=20,90
 [Button3]
 Command=My Setup.exe
 Image=button.bmp
+Name=Install the third program
 [Cancel]
 Label=Quit
 Image=button.bmp
@@ -183,6 +184,7 @@ CASES = {
         "[Button2] Image = not read: ImageText takes its place",
         "[Button2] Bgcolor = 0,64,128 (default: the Main colour)",
         "[Button3] Command = \"{media}My Setup.exe\"",
+        "[Button3] Name = \"Install the third program\"",
         "[Cancel] Label = \"Quit\"",
     ]),
     "refused_missing_file": Case(ini=None, status=2, lines=[
@@ -225,6 +227,9 @@ CASES = {
         ("(file)", "the file begins with a UTF-8 byte-order mark")]),
 
     # -- pictures --
+    "picture_button_without_name": clean_edited(("Button3", "Name", None), warnings=[
+        ("[Button3] Name", "screen readers read it as \"Button 3\"")],
+        lines=["[Button3] Name = none: read out as its Text, else its Label, else \"Button n\" (default)"]),
     "bitmap_missing": clean_edited(("Main", "Image", "nothere.bmp"), warnings=[
         ("[Main] Image", "names \"{media}nothere.bmp\", which does not exist: the launcher shows no picture")],
         lines=["[Main] Image = \"nothere.bmp\", which gives no picture"]),

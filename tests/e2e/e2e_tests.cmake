@@ -14,7 +14,7 @@ add_executable(probe ${PROJECT_SOURCE_DIR}/tests/e2e/probe.cpp)
 target_compile_options(probe PRIVATE -Wall -Wextra)
 target_link_options(probe PRIVATE -static -static-libgcc -static-libstdc++)
 set_target_properties(probe PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${SETUPMENU_E2E_DIR})
-target_link_libraries(probe PRIVATE psapi)
+target_link_libraries(probe PRIVATE psapi oleacc oleaut32 ole32)
 
 # The builds under test: bits, launcher, helper folder, Wine environment.
 set(SETUPMENU_E2E_BUILDS 64)

@@ -290,6 +290,20 @@ class Probe:
             raise AssertionError("probe usage failed (%s): %s" % (code, out))
         return json.loads(out)
 
+    def accessible(self, hwnd, press=False):
+        """{name, role, state, action} of a window's accessible object, as a
+        screen reader reads it; press runs its default action. None: no object."""
+        _, out = self.call("acc", _filter_args(hwnd=hwnd) + (["--press", "default"] if press else []))
+        return json.loads(out) if out.strip() else None
+
+    def focus_events(self):
+        """Handles of the windows of the focus events since the last call."""
+        return [int(h, 16) for h in json.loads(self.call("focus-events")[1])["events"]]
+
+    def keyboard_cues(self, shown=None):
+        """Whether keyboard cues show at all times (before setting it to shown)."""
+        return self.call("keyboard-cues", [] if shown is None else [int(shown)])[1].strip() == "1"
+
     def kill(self, **flt):
         if not flt.get("pid") and not flt.get("exe"):
             raise ValueError("kill needs a pid or an exe name")

@@ -34,6 +34,15 @@
 //   probe manifest EXE               the program file's manifest as the
 //                                    system reads it: run level, UI access,
 //                                    supported systems
+//   probe acc --hwnd HEX [--press default]  the control's accessible object as a
+//                                    screen reader reads it from outside:
+//                                    name, role, state, default action;
+//                                    --press default runs its default action
+//   probe focus-events               (serve mode) the EVENT_OBJECT_FOCUS events
+//                                    since the previous call, which starts
+//                                    listening the first time
+//   probe keyboard-cues [0|1]        whether the user's setting shows keyboard
+//                                    cues at all times; sets it when given
 //   probe serve DIR                  answers commands passed through files
 //                                    in DIR (see Serve below)
 //   probe keep                       holds a hidden top-level window titled
@@ -45,6 +54,7 @@
 // child control with that id); all must match. Commands that act on one
 // window take the first visible match in z-order.
 #include <windows.h>
+#include <oleacc.h>
 #include <psapi.h>
 #include <tlhelp32.h>
 
@@ -747,6 +757,65 @@ int Manifest(const Options& options) {
     return 0;
 }
 
+// --- accessibility --------------------------------------------------------------
+
+std::string Narrow(BSTR text) {
+    std::string out;
+    for (UINT i = 0; text && i < SysStringLen(text); ++i) out += text[i] < 0x100 ? static_cast<char>(text[i]) : '?';
+    SysFreeString(text);
+    return out;
+}
+
+// A window's client object read across processes, as a screen reader reads it
+// (__uuidof: MinGW's import library turns IID_IAccessible into a thunk).
+int Accessible(const Options& options) {
+    IAccessible* object = nullptr;
+    CoInitialize(nullptr);
+    if (FAILED(AccessibleObjectFromWindow(options.filter.hwnd, static_cast<DWORD>(OBJID_CLIENT),
+                                          __uuidof(IAccessible), reinterpret_cast<void**>(&object)))) {
+        return 1;
+    }
+    VARIANT self = {}, role = {}, state = {};
+    self.vt = VT_I4;  // CHILDID_SELF
+    BSTR name = nullptr, action = nullptr;
+    object->get_accName(self, &name);
+    object->get_accRole(self, &role);
+    object->get_accState(self, &state);
+    object->get_accDefaultAction(self, &action);
+    g_out += "{\"name\": " + JsonString(Narrow(name)) + ", \"role\": " + std::to_string(role.lVal) +
+             ", \"state\": " + std::to_string(state.lVal) + ", \"action\": " + JsonString(Narrow(action)) + "}\n";
+    const HRESULT pressed = options.press == "default" ? object->accDoDefaultAction(self) : S_OK;
+    object->Release();
+    return SUCCEEDED(pressed) ? 0 : 1;
+}
+
+// Focus events reach the hook while serve mode waits for requests.
+std::vector<HWND> g_focusEvents;
+
+void CALLBACK RecordFocus(HWINEVENTHOOK, DWORD, HWND hwnd, LONG object, LONG child, DWORD, DWORD) {
+    if (object == OBJID_CLIENT && child == CHILDID_SELF) g_focusEvents.push_back(hwnd);
+}
+
+int FocusEvents() {
+    static HWINEVENTHOOK hook =
+        SetWinEventHook(EVENT_OBJECT_FOCUS, EVENT_OBJECT_FOCUS, nullptr, RecordFocus, 0, 0, WINEVENT_OUTOFCONTEXT);
+    std::string out;
+    for (HWND hwnd : g_focusEvents) out += (out.empty() ? "" : ", ") + Hex(reinterpret_cast<ULONG_PTR>(hwnd));
+    g_focusEvents.clear();
+    g_out += "{\"events\": [" + out + "]}\n";
+    return hook ? 0 : 1;
+}
+
+int KeyboardCues(const Options& options) {
+    BOOL shown = FALSE;
+    SystemParametersInfoA(SPI_GETKEYBOARDCUES, 0, &shown, 0);
+    g_out += shown ? "1\n" : "0\n";
+    if (options.positional.empty()) return 0;
+    const BOOL wanted = options.positional[0] == "1";
+    return SystemParametersInfoA(SPI_SETKEYBOARDCUES, 0, reinterpret_cast<void*>(static_cast<INT_PTR>(wanted)),
+                                 SPIF_UPDATEINIFILE | SPIF_SENDCHANGE) ? 0 : 1;
+}
+
 int Execute(int argc, char** argv) {
     Options options;
     if (argc < 2 || !ParseOptions(argc, argv, options)) return 2;
@@ -766,6 +835,9 @@ int Execute(int argc, char** argv) {
     if (command == "procs") return Procs(options, false);
     if (command == "manifest") return Manifest(options);
     if (command == "usage") return ResourceUsage(options);
+    if (command == "acc") return Accessible(options);
+    if (command == "focus-events") return FocusEvents();
+    if (command == "keyboard-cues") return KeyboardCues(options);
     if (command == "kill") {
         if (!options.filter.pid && options.filter.exe.empty()) return 2;  // never everything
         return Procs(options, true);
@@ -802,7 +874,9 @@ int Serve(const std::string& dir) {
     for (;;) {
         if (GetFileAttributesA(request.c_str()) == INVALID_FILE_ATTRIBUTES) {
             if (GetTickCount() - idleSince > 60000) return 0;
-            Sleep(5);
+            // Waiting, the thread delivers what its hooks receive.
+            MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
+            for (MSG message; PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE);) DispatchMessageA(&message);
             continue;
         }
         std::vector<std::string> lines = ReadLines(request);
@@ -856,7 +930,7 @@ int main(int argc, char** argv) {
     if (argc == 2 && std::string(argv[1]) == "keep") return Keep();
     int result = Execute(argc, argv);
     if (result == 2 && g_out.empty()) {
-        fprintf(stderr, "usage: probe serve DIR | run|dump|wait|gone|msgbox|command|syscommand|hittest|procs|kill|manifest|usage [options]\n");
+        fprintf(stderr, "usage: probe serve DIR | run|dump|wait|gone|msgbox|command|syscommand|hittest|procs|kill|manifest|usage|acc|focus-events [options]\n");
     }
     fwrite(g_out.data(), 1, g_out.size(), stdout);
     fflush(stdout);

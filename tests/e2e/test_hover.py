@@ -341,6 +341,51 @@ class HoverTests(HoverCase):
         self.assertEqual(self.new_hover_lines(), [self.leave_line(ID_CANCEL)])
 
 
+class KeyboardAndPointerTests(HoverCase):
+    """The keyboard and the pointer share one selection, with one selected
+    picture at most. The user's setting hides keyboard cues until a key is
+    used, as Windows does by default (Wine shows them at all times)."""
+
+    @classmethod
+    def setUpClass(cls):
+        cls.cues_setting = harness.probe.keyboard_cues(False)
+        cls.addClassCleanup(harness.probe.keyboard_cues, cls.cues_setting)
+        super().setUpClass()
+
+    def cue_pixels(self, control_id, background):
+        """Pixels of the control's top row that the focus rectangle inverted."""
+        left, top, right, _ = self.area(control_id)
+        inverted = tuple(255 - c for c in background)
+        return screen.screenshot().count(inverted, (left, top, right, top + 1))
+
+    def wait_selected(self, expected):
+        self.assertIsNotNone(wait_until(lambda: self.visible_selected() == expected), expected)
+
+    def test_keys_and_pointer_share_one_selection(self):
+        yellow = (255, 255, 160)
+        width = self.area(NORMAL[2])[2] - self.area(NORMAL[2])[0]
+        self.enter(centre(self.area(NORMAL[1])), SELECTED[1])
+        self.assertEqual(self.cue_pixels(NORMAL[1], yellow), 0, "a focus rectangle before any key")
+        # From the hovered button on: the keyboard takes its picture off.
+        screen.key("Tab")
+        self.wait_selected(set())
+        self.assertGreater(self.cue_pixels(NORMAL[2], yellow), width // 3, "no focus rectangle after Tab")
+        screen.key("Tab")
+        self.wait_selected({SELECTED[3]})
+        self.assertEqual(self.cue_pixels(NORMAL[2], yellow), 0)
+        # The hover of button 1 ends; the keyboard's selection stays.
+        self.leave(self.screen_point(AWAY), 1)
+        time.sleep(0.3)
+        self.assertEqual(self.visible_selected(), {SELECTED[3]})
+        # The pointer moves it again, and hides the focus rectangle.
+        self.enter(centre(self.area(NORMAL[2])))
+        self.wait_selected(set())
+        time.sleep(0.2)
+        self.assertEqual(self.cue_pixels(NORMAL[2], yellow), 0, "a focus rectangle under the pointer")
+        self.leave(self.screen_point(AWAY), 1)
+        self.assertEqual(self.new_hover_lines(), [self.leave_line(NORMAL[1]), self.leave_line(NORMAL[2])])
+
+
 class LogAndDebuggerOutputTests(HoverCase):
     """A run with the debug log and Wine's debugstr channel: one hover of
     each control, then the whole log and the debugger output."""

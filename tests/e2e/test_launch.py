@@ -4,7 +4,8 @@ when it has no command or the start fails, and the end of the run after a
 successful start when Main/Exit is on. Arguments and a start-in folder reach
 the started program; a button without a command opens its Open file or
 address through the shell, with a file type and schemes registered in the
-test prefix for a recording viewer."""
+test prefix for a recording viewer. The keyboard and a screen reader's
+default action press a button as a click does."""
 
 import os
 
@@ -212,6 +213,43 @@ class LaunchTests(harness.E2ETestCase):
                 self.assertNoMessageBox(launch)
                 self.assertMenuStays(launch)
                 self.assertEqual(media.records("inst.exe"), [])
+                launch.command(IDCANCEL)
+                self.assertEqual(launch.wait_exit(), 0)
+
+    def test_keys_and_default_action_press_as_a_click(self):
+        # (keys, or "press" for a screen reader's default action on button 2; the buttons; what follows).
+        # The menu has the keyboard as it appears: no click first.
+        picture = {"Text": "", "ImageText": "pic.bmp", "Label": "Product", "Command": "inst.exe"}
+        cases = [
+            (["Tab", "Return"], {1: {"Command": "inst.exe"}}, "starts"),
+            (["Return"], {1: {"Command": "inst.exe"}}, "nothing"),
+            (["Tab", "space"], {1: picture}, "asks Product"),
+            (["shift+Tab", "Return"], {1: {"Command": "inst.exe"}}, "ends"),
+            ("press", {2: {"Command": "inst.exe"}}, "starts"),
+        ]
+        for keys, buttons, outcome in cases:
+            with self.subTest(keys=keys, outcome=outcome):
+                media = self.media("SETUP", ini=launch_ini(buttons))
+                media.add_child("inst.exe")
+                media.write_bmp("pic.bmp", 40, 20, (255, 0, 0))
+                launch, _, menu = self.start_menu(media)
+                if keys == "press":
+                    self.assertIsNotNone(harness.probe.accessible(menu.child(ID_BUTTON_NORMAL[2]).hwnd, press=True))
+                else:
+                    harness.screen.key(*keys)
+                if outcome == "ends":
+                    self.assertEqual(launch.wait_exit(), 0)
+                    continue
+                if outcome.startswith("asks"):
+                    # A picture with a Label reads as the Label; the selected button is focused.
+                    reading = harness.probe.accessible(menu.child(ID_BUTTON_NORMAL[1]).hwnd)
+                    self.assertEqual((reading["name"], reading["state"]), ("Product", 0x100004))
+                    box = launch.msgbox(press="cancel")
+                    self.assertEqual((box["caption"], box["text"]), (outcome[5:], CONFIRM))
+                self.assertEqual(len(media.wait_records("inst.exe", 1, timeout=5 if outcome == "starts" else 1)),
+                                 1 if outcome == "starts" else 0)
+                self.assertNoMessageBox(launch)
+                self.assertMenuStays(launch)
                 launch.command(IDCANCEL)
                 self.assertEqual(launch.wait_exit(), 0)
 

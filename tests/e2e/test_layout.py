@@ -1,10 +1,13 @@
 """The menu dialog's layout, read from the running launcher: where each
 control stands, its type, visibility, place in the z-order and link to its
-selected control, the caption and the centring, and what the screen shows.
+selected control, the caption and the centring, what the screen shows, and
+what a screen reader and the keyboard find.
 
 Each configuration below runs the launcher once (in setUpClass); the tests
 then compare what the probe and a screenshot saw with the expectations of
 the table, aspect by aspect."""
+
+import time
 
 import harness
 from harness import (ID_BUTTON_NORMAL as NORMAL, ID_BUTTON_SELECTED as SELECTED, ID_CANCEL, ID_CANCEL_SELECTED,
@@ -115,7 +118,7 @@ def configurations():
                 # Text first, then the picture; moved, and its selected control
                 # with it (a zero in PositionSel means no position).
                 "Button2": {"Text": "Two", "AlignText": "center", "ImageText": "img2.bmp", "ImageSel": "sel2.bmp",
-                            "Position": "200,40", "PositionSel": "0,50"},
+                            "Position": "200,40", "PositionSel": "0,50", "Label": "Second", "Name": "Second product"},
                 # A zero in Position: the template place; the selected control
                 # is moved elsewhere and keeps its template size.
                 "Button3": {"Text": "Right", "AlignText": "right", "Position": "0,120", "PositionSel": "300,200",
@@ -146,6 +149,9 @@ def configurations():
                 ("hidden", ID_CANCEL_SELECTED, PICTURES["csel.bmp"][2]),
             ],
             "centred_picture": (ID_CANCEL, CANCEL_PICTURE),
+            # What a screen reader reads out (None: not a push button), and the keyboard's round.
+            "names": {NORMAL[1]: "Left", NORMAL[2]: "Second product", NORMAL[3]: "Right", ID_CANCEL: "Quit"},
+            "round": [NORMAL[1], NORMAL[2], NORMAL[3], ID_CANCEL],
         },
         {
             "name": "defaults, negative and half positions",
@@ -182,6 +188,8 @@ def configurations():
                 ("hidden", SELECTED[1], PICTURES["sel1.bmp"][2]),
                 ("hidden", SELECTED[2], PICTURES["sel2.bmp"][2]),
             ],
+            "names": {NORMAL[1]: None, NORMAL[2]: "Neg", NORMAL[3]: "Mid", ID_CANCEL: "Cancel"},
+            "round": [NORMAL[2], NORMAL[3], ID_CANCEL],
         },
         {
             "name": "selected controls placed elsewhere",
@@ -194,7 +202,7 @@ def configurations():
                 "Button2": {"Text": "Two\\nlines", "AlignText": "RIGHT", "Position": "300,40"},
                 # Nothing to show: hidden, and its selected control still placed.
                 "Button3": {"Label": "only a label"},
-                "Cancel": {"Label": "Stop", "ImageSel": "csel.bmp", "PositionSel": "350,20"},
+                "Cancel": {"Label": "Stop", "ImageSel": "csel.bmp", "PositionSel": "350,20", "Name": "Stop the setup"},
             },
             "controls": [
                 (ID_MAIN_IMAGE, sized(tpl(ID_MAIN_IMAGE), (202, 102)), SS_BITMAP, True, None, "Main_Image"),
@@ -218,8 +226,17 @@ def configurations():
                 ("hidden", SELECTED[1], PICTURES["sel1.bmp"][2]),
                 ("hidden", ID_CANCEL_SELECTED, PICTURES["csel.bmp"][2]),
             ],
+            "names": {NORMAL[1]: "Button 1", NORMAL[2]: "Two lines", NORMAL[3]: None, ID_CANCEL: "Stop the setup"},
+            "round": [NORMAL[1], NORMAL[2], ID_CANCEL],
         },
     ]
+
+
+# The keys pressed in each run, and the steps they take along the round.
+KEYS = ["Tab"] * 5 + ["shift+Tab", "Up", "Left", "Down", "Right"]
+STEPS = [1] * 5 + [-1, -1, -1, 1, 1]
+ROLE_PUSHBUTTON = 0x2B
+STATE_FOCUSABLE = 0x100000
 
 
 def cancel_picture(x, y):
@@ -271,8 +288,16 @@ class LayoutTests(harness.E2ETestCase):
         launch = media.start()
         _, menu = launch.wait_menu()
         image = screen.screenshot()
+        readings = {i: harness.probe.accessible(menu.child(i).hwnd) for i in config["names"]}
+        harness.probe.focus_events()
+        screen.key(*KEYS)
+        ids = {c.hwnd: c["id"] for c in menu.children}
+        focus, deadline = [], time.monotonic() + 10
+        while len(focus) < len(KEYS) and time.monotonic() < deadline:
+            focus += [ids.get(h) for h in harness.probe.focus_events()]
         screen.key("Escape")
-        return {"config": config, "menu": menu, "image": image, "exit": launch.wait_exit()}
+        return {"config": config, "menu": menu, "image": image, "readings": readings, "focus": focus,
+                "exit": launch.wait_exit()}
 
     def each_run(self):
         """(name, configuration, menu dump, screenshot) of every run."""
@@ -377,6 +402,29 @@ class LayoutTests(harness.E2ETestCase):
             for point in ((left, top), (right - 1, top), (left, bottom - 1), (right - 1, bottom - 1)):
                 self.assertEqual(image.pixel(*point), corner, point)
         self.assertGreater(checked, 0)
+
+    def test_screen_readers_read_each_shown_control_as_a_push_button(self):
+        for name, config, _, _ in self.each_run():
+            readings = [run for run in self.runs if run["config"] is config][0]["readings"]
+            for control_id, expected in config["names"].items():
+                with self.subTest(name, control=control_id):
+                    reading = readings[control_id]
+                    if expected is None:
+                        self.assertNotEqual(reading["role"], ROLE_PUSHBUTTON)  # hidden: the system's own object
+                    else:
+                        # Nothing selected yet: focusable, not focused.
+                        self.assertEqual(reading, {"name": expected, "role": ROLE_PUSHBUTTON,
+                                                   "state": STATE_FOCUSABLE, "action": "Press"})
+
+    def test_keys_move_the_selection_round_the_shown_controls(self):
+        for run in self.runs:
+            round_, position, expected = run["config"]["round"], None, []
+            for step in STEPS:
+                # From no selection: forward to the first, backward to the last.
+                position = (0 if step > 0 else -1) if position is None else position + step
+                expected.append(round_[position % len(round_)])
+            with self.subTest(run["config"]["name"]):
+                self.assertEqual(run["focus"], expected)
 
 
 if __name__ == "__main__":

@@ -127,7 +127,7 @@ TEST(NearestKey, SuggestsTheClosestKeyOfTheFamily) {
         {SectionFamily::Main, "Titel", "Title"},
         {SectionFamily::Main, "Background", "Bgcolor"},
         {SectionFamily::Cancel, "Lable", "Label"},
-        {SectionFamily::Cancel, "Text", "Label"},  // Cancel has no Text; its own nearest
+        {SectionFamily::Cancel, "Text", "Name"},  // Cancel has no Text; its own nearest
         {SectionFamily::Version, "Relase", "Release"},
         {SectionFamily::Splash, "Bitmap", "Image"},
     };
