@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "startup/setup_state.h"
+#include "startup/system_library.h"
 #include "ui/launch_policy.h"
 #include "ui/menu_dialog.h"
 
@@ -28,20 +29,7 @@ using ShellExecuteExAProc = BOOL(WINAPI*)(SHELLEXECUTEINFOA*);
 // the launcher on the media can never be loaded in its place. It is never
 // unloaded: the shell may keep threads of its own alive after the call.
 bool StartElevated(HWND dialog, const char* path) {
-    char systemDir[MAX_PATH];
-    const UINT dirLength = GetSystemDirectoryA(systemDir, sizeof systemDir);
-    if (dirLength == 0 || dirLength >= sizeof systemDir) return false;
-    char libraryPath[MAX_PATH + 16];
-    if (!ComposeSystemLibraryPath(libraryPath, sizeof libraryPath, std::string_view(systemDir, dirLength),
-                                  "shell32.dll")) {
-        return false;
-    }
-    HMODULE shell = LoadLibraryA(libraryPath);
-    if (!shell) return false;
-    // The detour through void* keeps the compiler from warning about casting
-    // one function type to another; GetProcAddress gives the real entry.
-    const auto execute =
-        reinterpret_cast<ShellExecuteExAProc>(reinterpret_cast<void*>(GetProcAddress(shell, "ShellExecuteExA")));
+    const auto execute = FindEntry<ShellExecuteExAProc>(LoadSystemLibrary("shell32.dll"), "ShellExecuteExA");
     if (!execute) return false;
 
     char directory[MAX_PATH];

@@ -1,0 +1,23 @@
+// Loading a system library that the launcher does not import.
+#pragma once
+
+#include <windows.h>
+
+namespace setupmenu {
+
+// Loads `file` (such as "advapi32.dll") by its full path in the system
+// folder, never by a bare name: a bare name is looked for along a search path
+// that can start at the launcher's folder on the media, where anyone can
+// leave a DLL of that name. Null when the path cannot be formed or the load
+// fails. The library is never unloaded: what it starts may outlive the call.
+HMODULE LoadSystemLibrary(const char* file);
+
+// The entry `name` of `module` as a function of type Proc, or null.
+template <typename Proc>
+Proc FindEntry(HMODULE module, const char* name) {
+    // The detour through void* keeps the compiler from warning about casting
+    // one function type to another; GetProcAddress gives the real entry.
+    return module ? reinterpret_cast<Proc>(reinterpret_cast<void*>(GetProcAddress(module, name))) : nullptr;
+}
+
+}  // namespace setupmenu
