@@ -13,6 +13,7 @@
 #include <cstring>
 #include <iterator>
 
+#include "checker/check_conditions.h"
 #include "checker/known_keys.h"
 #include "checker/report.h"
 #include "checker/value_checks.h"
@@ -344,6 +345,12 @@ void CheckKeyValue(const SectionInfo& section, const KeyInfo& key) {
         case ValueKind::Program:
             CheckProgram(name, value.text);
             break;
+        case ValueKind::Conditions:
+            CheckShowIf(name, value.text);
+            break;
+        case ValueKind::Languages:
+            CheckLanguages(value.text);
+            break;
         case ValueKind::Mark:
         case ValueKind::Text:
             break;
@@ -355,6 +362,7 @@ void CheckKeyValue(const SectionInfo& section, const KeyInfo& key) {
 void CheckButtonTogether(const SectionInfo& section) {
     const char* name = Name(section.name);
     const ButtonInfo& button = g_state.buttons[section.button - 1];
+    if (HiddenByShowIf(section.button)) return;  // shown on other machines: nothing is lost
     if (!button.bVisible) {
         char keys[64] = "";
         for (const char* key : {"Label", "Command", "ImageSel"}) {
@@ -478,6 +486,7 @@ void PrintMainValues() {
     char quoted[kQuoted];
     Quote(value.text, quoted, sizeof quoted);
     PrintValue("Version", "Release", "%s", quoted);
+    PrintLanguages();
 
     const bool debug = Given("Main", "Debug") && EqualsNoCase(g_state.szValue, "On");
     if (debug) {
@@ -504,7 +513,9 @@ void PrintMainValues() {
 void PrintButtonValues(const SectionInfo& section) {
     const char* name = Name(section.name);
     const ButtonInfo& button = g_state.buttons[section.button - 1];
-    PrintValue(name, nullptr, "%s", button.bVisible ? "shown" : "not shown");
+    PrintValue(name, nullptr, "%s",
+               button.bVisible ? "shown" : HiddenByShowIf(section.button) ? "not shown on this machine (ShowIf)"
+                                                                          : "not shown");
     PrintText(name, "Label", button.pszLabel, "no confirmation is asked");
     PrintText(name, "Command", button.pszCommand, "a click reports that there is no command");
     PrintText(name, "Text", button.pszText, "no text");
@@ -523,6 +534,7 @@ void PrintButtonValues(const SectionInfo& section) {
     PrintColour(name, "Fgcolor", button.crText, "");
     PrintPosition(name, "Position", button.xPos, button.yPos, "not moved");
     PrintPosition(name, "PositionSel", button.xPosSel, button.yPosSel, "over the normal control");
+    PrintShowIf(name);
 }
 
 void PrintCancelValues() {

@@ -25,6 +25,8 @@ enum class ValueKind : uint8_t {
     ButtonText,  // quotes and escapes processed
     Program,     // a program file relative to the media folder
     Bitmap,      // a bitmap file relative to the media folder
+    Conditions,  // ShowIf: conditions separated by ';'
+    Languages,   // language tags, each naming a configuration file of its own
 };
 
 struct SectionInfo {
@@ -63,6 +65,7 @@ inline constexpr SectionInfo kSections[] = {
 inline constexpr KeyInfo kKeys[] = {
     {SectionFamily::Version, "Release", ValueKind::Mark, nullptr, 0, "the launcher refuses the file"},
 
+    {SectionFamily::Main, "Languages", ValueKind::Languages, nullptr, 0, "this file whatever the user's language"},
     {SectionFamily::Main, "Debug", ValueKind::Switch, kDebugWords, 2, "off: no log file"},
     {SectionFamily::Main, "Exit", ValueKind::Switch, kExitWords, 2, "off: the menu stays open after a start"},
     {SectionFamily::Main, "Title", ValueKind::Text, nullptr, 0, "the dialog keeps its template caption"},
@@ -84,6 +87,7 @@ inline constexpr KeyInfo kKeys[] = {
     {SectionFamily::Button, "Fgcolor", ValueKind::Colour, nullptr, 0, "0,0,0"},
     {SectionFamily::Button, "Position", ValueKind::Position, nullptr, 0, "not moved"},
     {SectionFamily::Button, "PositionSel", ValueKind::Position, nullptr, 0, "over the normal control"},
+    {SectionFamily::Button, "ShowIf", ValueKind::Conditions, nullptr, 0, "always shown"},
 
     {SectionFamily::Cancel, "Label", ValueKind::Text, nullptr, 0, "Cancel"},
     {SectionFamily::Cancel, "Image", ValueKind::Bitmap, nullptr, 0, "no picture"},

@@ -24,6 +24,7 @@ set(SETUPMENU_WIN32_SOURCES
   config/load_main.cpp
   config/load_buttons.cpp
   config/condition_checks.cpp
+  config/file_exists.cpp
   startup/language_file.cpp
   startup/system_library.cpp
   diag/debug_log.cpp

@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include "config/file_exists.h"
 #include "config/text_rules.h"
 #include "startup/setup_state.h"
 #include "startup/system_library.h"
@@ -35,11 +36,11 @@ bool PathExists(const char* written) {
         if (!ComposePath(path, sizeof path, g_state.szProgramDir, expanded)) return false;
         full = path;
     }
-    return GetFileAttributesA(full) != INVALID_FILE_ATTRIBUTES;
+    return FileExists(full, kFileOrFolder);
 }
 
 bool RegistryHolds(const Condition& c) {
-    const HMODULE advapi = LoadSystemLibrary("advapi32.dll");
+    const HMODULE advapi = LoadSystemLibrary("advapi32");  // .dll is added
     const auto open = FindEntry<RegOpenKeyExAProc>(advapi, "RegOpenKeyExA");
     const auto query = FindEntry<RegQueryValueExAProc>(advapi, "RegQueryValueExA");
     const auto close = FindEntry<RegCloseKeyProc>(advapi, "RegCloseKey");

@@ -57,7 +57,7 @@ int IndexOf(const char* text, const char* words) {
 ConditionError ParseRegistry(char* text, Condition* out) {
     char* slash = std::strchr(text, '\\');
     if (slash) *slash = '\0';
-    const int root = IndexOf(text, "hkcr\0hkcu\0hklm\0");
+    const int root = TakeWord(&text, "hk") ? IndexOf(text, "cr\0cu\0lm\0") : 3;
     if (root == 3) return ConditionError::BadRoot;
     if (!slash) return ConditionError::EmptyKey;
     out->root = static_cast<RegistryRoot>(root);
@@ -87,12 +87,22 @@ ConditionError ParseCondition(char* text, Condition* out) {
         out->negated = true;
         do ++text; while (IsBlank(*text));
     }
-    // In the order of ConditionKind.
-    const char* prefix = "windows>=\0windows<\0arch=\0exists:\0reg:\0";
-    int kind = 0;
+    // In the order of ConditionKind, after the two of windows.
+    const char* prefix = "windows\0arch=\0exists:\0reg:\0";
+    int kind = 1;
     while (*prefix && !TakeWord(&text, prefix)) {
         prefix += std::strlen(prefix) + 1;
         ++kind;
+    }
+    if (kind == 1) {
+        if (text[0] == '>' && text[1] == '=') {
+            kind = 0;
+            text += 2;
+        } else if (text[0] == '<') {
+            ++text;
+        } else {
+            kind = static_cast<int>(ConditionKind::Unknown);
+        }
     }
     out->kind = static_cast<ConditionKind>(kind);
     out->path = text;
@@ -101,10 +111,9 @@ ConditionError ParseCondition(char* text, Condition* out) {
         case ConditionKind::WindowsBelow:
             return ParseVersion(text, &out->version) ? ConditionError::None : ConditionError::BadVersion;
         case ConditionKind::Arch: {
-            static constexpr Machine kMachines[] = {Machine::X86, Machine::X64, Machine::Arm64};
             const int arch = IndexOf(text, "x86\0x64\0arm64\0");
             if (arch == 3) return ConditionError::BadArch;
-            out->machine = kMachines[arch];
+            out->machine = arch == 0 ? Machine::X86 : arch == 1 ? Machine::X64 : Machine::Arm64;
             return ConditionError::None;
         }
         case ConditionKind::Exists:

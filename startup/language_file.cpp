@@ -6,6 +6,7 @@
 
 #include <cstring>
 
+#include "config/file_exists.h"
 #include "config/language_tags.h"
 #include "config/profile.h"
 #include "startup/setup_state.h"
@@ -30,8 +31,7 @@ bool ChooseLanguageFile() {
     char path[kPathChars];
     const char* tag = PickLanguage(g_state.szValue, user);
     if (!tag || !BuildLanguagePath(path, sizeof path, g_state.szIniPath, tag)) return false;
-    const DWORD attributes = GetFileAttributesA(path);
-    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) return false;
+    if (!FileExists(path)) return false;
     std::memcpy(g_state.szIniPath, path, sizeof path);
     return true;
 }

@@ -5,7 +5,7 @@
 
 namespace setupmenu {
 
-// Loads `file` (such as "advapi32.dll") by its full path in the system
+// Loads `file` (such as "shell32.dll"; without an extension, ".dll" is added) by its full path in the system
 // folder, never by a bare name: a bare name is looked for along a search path
 // that can start at the launcher's folder on the media, where anyone can
 // leave a DLL of that name. Null when the path cannot be formed or the load
