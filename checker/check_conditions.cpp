@@ -76,22 +76,31 @@ bool ReadShowIf(const char* section, char* value, size_t capacity) {
     return true;
 }
 
-}  // namespace
-
-void CheckShowIf(const char* section, const char* value) {
+// Calls each(written, condition, error) for every condition of `value`, as
+// the launcher cuts and parses them; `written` is the condition as it stands.
+template <typename Each>
+void ForEachCondition(const char* value, Each each) {
     char copy[kValueChars];
     std::snprintf(copy, sizeof copy, "%s", value);
     for (char* rest = copy; rest;) {
         char* text = CutCondition(&rest);
         if (!*text) continue;
-        char shown[kValueChars];
-        std::snprintf(shown, sizeof shown, "%s", text);
+        char written[kValueChars];
+        std::snprintf(written, sizeof written, "%.200s", text);
         Condition condition;
         const ConditionError error = ParseCondition(text, &condition);
-        if (error == ConditionError::None) continue;
-        Warn(section, "ShowIf", "\"%.200s\" is not a condition the launcher can read (%s): the launcher shows the "
-             "button whatever the other conditions say", shown, ErrorText(error));
+        each(written, condition, error);
     }
+}
+
+}  // namespace
+
+void CheckShowIf(const char* section, const char* value) {
+    ForEachCondition(value, [section](const char* written, const Condition&, ConditionError error) {
+        if (error == ConditionError::None) return;
+        Warn(section, "ShowIf", "\"%s\" is not a condition the launcher can read (%s): the launcher shows the "
+             "button whatever the other conditions say", written, ErrorText(error));
+    });
 }
 
 void PrintShowIf(const char* section) {
@@ -100,28 +109,21 @@ void PrintShowIf(const char* section) {
         PrintValue(section, "ShowIf", "none: always shown (default)");
         return;
     }
-    char copy[kValueChars];
-    std::snprintf(copy, sizeof copy, "%s", value);
     bool malformed = false, failed = false;
-    for (char* rest = copy; rest;) {
-        char* text = CutCondition(&rest);
-        if (!*text) continue;
-        char shown[kValueChars];
-        std::snprintf(shown, sizeof shown, "%s", text);
-        Condition condition;
-        if (ParseCondition(text, &condition) != ConditionError::None) {
-            PrintValue(section, "ShowIf", "\"%.200s\": cannot be read, so the button is shown", shown);
+    ForEachCondition(value, [&](const char* written, const Condition& condition, ConditionError error) {
+        if (error != ConditionError::None) {
+            PrintValue(section, "ShowIf", "\"%s\": cannot be read, so the button is shown", written);
             malformed = true;
-            continue;
+            return;
         }
         const bool truth = ConditionIsTrue(condition);
         const bool holds = truth != condition.negated;
         char why[kPathChars];
         DescribeTruth(condition, truth, why, sizeof why);
-        PrintValue(section, "ShowIf", "\"%.200s\": %s on this machine (%s)", shown, holds ? "holds" : "does not hold",
+        PrintValue(section, "ShowIf", "\"%s\": %s on this machine (%s)", written, holds ? "holds" : "does not hold",
                    why);
         failed = failed || !holds;
-    }
+    });
     if (!malformed && failed) PrintValue(section, "ShowIf", "not every condition holds: not shown on this machine");
 }
 

@@ -45,13 +45,12 @@ bool RegistryHolds(const Condition& c) {
     const auto query = FindEntry<RegQueryValueExAProc>(advapi, "RegQueryValueExA");
     const auto close = FindEntry<RegCloseKeyProc>(advapi, "RegCloseKey");
     if (!open || !query || !close) return false;
-    HKEY key;
     // HKEY_CLASSES_ROOT, HKEY_CURRENT_USER and HKEY_LOCAL_MACHINE are
     // 0x80000000, ...01 and ...02, sign-extended in a 64-bit program.
-    const HKEY root = reinterpret_cast<HKEY>(static_cast<LONG_PTR>(static_cast<LONG>(0x80000000u + static_cast<unsigned>(c.root))));
-    if (open(root, c.path, 0, KEY_QUERY_VALUE | kView64, &key) != ERROR_SUCCESS) {
-        return false;
-    }
+    const LONG rootValue = static_cast<LONG>(0x80000000u + static_cast<unsigned>(c.root));
+    const HKEY root = reinterpret_cast<HKEY>(static_cast<LONG_PTR>(rootValue));
+    HKEY key;
+    if (open(root, c.path, 0, KEY_QUERY_VALUE | kView64, &key) != ERROR_SUCCESS) return false;
     DWORD type = 0, number = 0, size = sizeof number;
     // A value larger than a DWORD exists as well: it only does not fit.
     const LONG result = c.valueName ? query(key, c.valueName, nullptr, &type, reinterpret_cast<BYTE*>(&number), &size)
