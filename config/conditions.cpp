@@ -4,7 +4,6 @@
 
 #include <cstring>
 
-
 namespace setupmenu {
 namespace {
 

@@ -15,18 +15,6 @@ namespace setupmenu {
 // The value the profile reader is given as its default: it means "absent".
 constexpr std::string_view kAbsentSentinel = "*NOT*";
 
-// Parts of a text without string_view::substr, which throws on a position
-// past the end and so would bring the C++ runtime's exception support into
-// the launcher: the first `length` bytes (all when shorter), and what follows
-// the first `start` bytes (nothing when shorter).
-inline std::string_view Head(std::string_view text, size_t length) {
-    return std::string_view(text.data(), length < text.size() ? length : text.size());
-}
-inline std::string_view From(std::string_view text, size_t start) {
-    text.remove_prefix(start < text.size() ? start : text.size());
-    return text;
-}
-
 // Equal when every byte matches after mapping only 'A'..'Z' to lower case.
 bool EqualsNoCase(std::string_view a, std::string_view b);
 
