@@ -13,6 +13,7 @@
 #include <cstring>
 #include <iterator>
 
+#include "checker/check_conditions.h"
 #include "checker/known_keys.h"
 #include "checker/report.h"
 #include "checker/value_checks.h"
@@ -398,6 +399,12 @@ void CheckKeyValue(const SectionInfo& section, const KeyInfo& key) {
         case ValueKind::Folder:
             CheckStartIn(name, value.text);
             break;
+        case ValueKind::Conditions:
+            CheckShowIf(name, value.text);
+            break;
+        case ValueKind::Languages:
+            CheckLanguages(value.text);
+            break;
         case ValueKind::Mark:
         case ValueKind::Text:
             break;
@@ -409,6 +416,7 @@ void CheckKeyValue(const SectionInfo& section, const KeyInfo& key) {
 void CheckButtonTogether(const SectionInfo& section) {
     const char* name = Name(section.name);
     const ButtonInfo& button = g_state.buttons[section.button - 1];
+    if (HiddenByShowIf(section.button)) return;  // shown on other machines: nothing is lost
     if (!button.bVisible) {
         char keys[64] = "";
         for (const char* key : {"Label", "Command", "ImageSel", "Open", "StartIn", "Arguments"}) {
@@ -555,6 +563,7 @@ void PrintMainValues() {
     char quoted[kQuoted];
     Quote(value.text, quoted, sizeof quoted);
     PrintValue("Version", "Release", "%s", quoted);
+    PrintLanguages();
 
     const bool debug = Given("Main", "Debug") && EqualsNoCase(g_state.szValue, "On");
     if (debug) {
@@ -581,7 +590,9 @@ void PrintMainValues() {
 void PrintButtonValues(const SectionInfo& section) {
     const char* name = Name(section.name);
     const ButtonInfo& button = g_state.buttons[section.button - 1];
-    PrintValue(name, nullptr, "%s", button.bVisible ? "shown" : "not shown");
+    PrintValue(name, nullptr, "%s",
+               button.bVisible ? "shown" : HiddenByShowIf(section.button) ? "not shown on this machine (ShowIf)"
+                                                                          : "not shown");
     PrintText(name, "Label", button.pszLabel, "no confirmation is asked");
     PrintText(name, "Command", button.pszCommand,
               Given(name, "Open") ? "the Open value is opened instead" : "a click reports that there is no command");
@@ -610,6 +621,7 @@ void PrintButtonValues(const SectionInfo& section) {
     PrintClickValue(name, "Arguments", "no arguments");
     PrintText(name, "Name", Given(name, "Name") ? g_state.szValue : nullptr,
               "read out as its Text, else its Label, else \"Button n\"");
+    PrintShowIf(name);
 }
 
 void PrintCancelValues() {

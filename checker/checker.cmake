@@ -4,6 +4,7 @@ add_executable(SetupMenuCheck
   ${PROJECT_SOURCE_DIR}/checker/check_main.cpp
   ${PROJECT_SOURCE_DIR}/checker/autorun_rules.cpp
   ${PROJECT_SOURCE_DIR}/checker/check_autorun.cpp
+  ${PROJECT_SOURCE_DIR}/checker/check_conditions.cpp
   ${PROJECT_SOURCE_DIR}/checker/check_config.cpp
   ${PROJECT_SOURCE_DIR}/checker/known_keys.cpp
   ${PROJECT_SOURCE_DIR}/checker/report.cpp

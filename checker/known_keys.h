@@ -27,6 +27,8 @@ enum class ValueKind : uint8_t {
     Bitmap,      // a bitmap file relative to the media folder
     Document,    // a file relative to the media folder, or a web or mail address
     Folder,      // a folder relative to the media folder
+    Conditions,  // ShowIf: conditions separated by ';'
+    Languages,   // language tags, each naming a configuration file of its own
 };
 
 struct SectionInfo {
@@ -65,6 +67,7 @@ inline constexpr SectionInfo kSections[] = {
 inline constexpr KeyInfo kKeys[] = {
     {SectionFamily::Version, "Release", ValueKind::Mark, nullptr, 0, "the launcher refuses the file"},
 
+    {SectionFamily::Main, "Languages", ValueKind::Languages, nullptr, 0, "this file whatever the user's language"},
     {SectionFamily::Main, "Debug", ValueKind::Switch, kDebugWords, 2, "off: no log file"},
     {SectionFamily::Main, "Exit", ValueKind::Switch, kExitWords, 2, "off: the menu stays open after a start"},
     {SectionFamily::Main, "Title", ValueKind::Text, nullptr, 0, "the dialog keeps its template caption"},
@@ -91,6 +94,7 @@ inline constexpr KeyInfo kKeys[] = {
     {SectionFamily::Button, "StartIn", ValueKind::Folder, nullptr, 0, "the media folder"},
     {SectionFamily::Button, "Arguments", ValueKind::Text, nullptr, 0, "no arguments"},
     {SectionFamily::Button, "Name", ValueKind::Text, nullptr, 0, "read out as its Text, else its Label, else \"Button n\""},
+    {SectionFamily::Button, "ShowIf", ValueKind::Conditions, nullptr, 0, "always shown"},
 
     {SectionFamily::Cancel, "Label", ValueKind::Text, nullptr, 0, "Cancel"},
     {SectionFamily::Cancel, "Image", ValueKind::Bitmap, nullptr, 0, "no picture"},

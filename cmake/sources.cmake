@@ -3,6 +3,8 @@
 # Code without windows.h: built everywhere, unit-tested and fuzzed natively.
 set(SETUPMENU_PORTABLE_SOURCES
   config/bitmap_check.cpp
+  config/conditions.cpp
+  config/language_tags.cpp
   config/text_rules.cpp
   diag/log_line.cpp
   startup/command_tail.cpp
@@ -23,6 +25,10 @@ set(SETUPMENU_WIN32_SOURCES
   config/load_splash.cpp
   config/load_main.cpp
   config/load_buttons.cpp
+  config/condition_checks.cpp
+  config/file_exists.cpp
+  startup/language_file.cpp
+  startup/system_library.cpp
   diag/debug_log.cpp
   ui/backdrop.cpp
   ui/menu_dialog.cpp

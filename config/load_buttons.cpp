@@ -1,6 +1,7 @@
 // The three button sections and the Cancel section.
 #include <cstring>
 
+#include "config/condition_checks.h"
 #include "config/heap_text.h"
 #include "config/loaders.h"
 #include "config/profile.h"
@@ -76,7 +77,9 @@ void LoadButtonSettings(int n) {
         button.nAlign = AlignmentOf(g_state.szValue);
     }
     LoadColoursAndPositions(section, button);
-    button.bVisible = (button.pszText != nullptr || button.hbmImage != nullptr) ? 1 : 0;
+    // A button whose conditions do not hold is hidden like one with nothing to show.
+    const bool shown = !ReadSetting(section, "ShowIf") || ConditionsHold(g_state.szValue, ConditionIsTrue);
+    button.bVisible = (shown && (button.pszText != nullptr || button.hbmImage != nullptr)) ? 1 : 0;
 }
 
 void LoadCancelSettings() {

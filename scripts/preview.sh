@@ -32,6 +32,10 @@
 #   --checker EXE    the 64-bit SetupMenuCheck.exe (default: built in build/preview)
 #   --probe EXE      the 64-bit window probe (default: built in build/preview)
 #   --settle SECONDS how long to wait for painting before each shot (0.6)
+#   --language TAG   show the menu as a user whose interface language is TAG
+#                    (a language and a region: de-DE, pt-BR) sees it: with
+#                    [Main] Languages, the launcher then reads that language's
+#                    file (the locale need not be installed on this machine)
 #
 # SETUPMENU_WINE_STATE may name a Wine environment already started with
 # tests/wine/wine-env.sh (with --wow64 for a 32-bit launcher); it is then used
@@ -49,6 +53,7 @@ launcher=""
 checker=""
 probe=""
 settle=0.6
+language=""
 
 usage() { sed -n '2,/^set -euo/p' "$0" | sed -e '$d' -e 's/^# \{0,1\}//' >&2; exit "${1:-2}"; }
 
@@ -61,6 +66,7 @@ while [ $# -gt 0 ]; do
     --checker) checker=${2:?--checker needs a value}; shift 2 ;;
     --probe) probe=${2:?--probe needs a value}; shift 2 ;;
     --settle) settle=${2:?--settle needs a value}; shift 2 ;;
+    --language) language=${2:?--language needs a value}; shift 2 ;;
     -h|--help) usage 0 ;;
     --) shift; names+=("$@"); break ;;
     -?*) echo "preview: unknown option $1" >&2; usage ;;
@@ -69,6 +75,13 @@ while [ $# -gt 0 ]; do
 done
 set -- "${names[@]}"
 [ $# -eq 2 ] || usage
+# Wine takes the user's interface language from the locale of the program's environment.
+locale=""
+if [ -n "$language" ]; then
+  [[ $language =~ ^([A-Za-z]{2,3})-([A-Za-z]{2})$ ]] ||
+    { echo "preview: --language takes a language and a region, such as de-DE or pt-BR" >&2; exit 2; }
+  locale="${BASH_REMATCH[1],,}_${BASH_REMATCH[2]^^}.UTF-8"
+fi
 media=$(realpath "$1")
 out=$(realpath -m "$2")
 [ -d "$media" ] || { echo "preview: no folder $media" >&2; exit 1; }
@@ -100,6 +113,9 @@ def has_version_mark(path):
 
 files = sorted(os.listdir(folder))
 inis = [f for f in files if f.lower().endswith(".ini") and has_version_mark(os.path.join(folder, f))]
+# A language's file (SETUP.de.INI beside SETUP.INI) is chosen by the launcher, not here.
+stems = {os.path.splitext(f)[0].lower() for f in inis}
+inis = [f for f in inis if os.path.splitext(f)[0].rpartition(".")[0].lower() not in stems]
 exes = {os.path.splitext(f)[0].lower() for f in files if f.lower().endswith(".exe")}
 named = [f for f in inis if os.path.splitext(f)[0].lower() in exes]
 choice = named if len(named) == 1 else inis
@@ -208,6 +224,7 @@ probe_run() {
 # --- start the launcher and wait for its menu ---------------------------------
 (
   cd "$work/media"
+  if [ -n "$locale" ]; then export LC_ALL=$locale; fi
   if [ -n "$tail" ]; then wine "$work/media/$base.exe" "$tail"; else wine "$work/media/$base.exe"; fi
 ) </dev/null >"$work/launcher.out" 2>&1 &
 launcher_pid=$!

@@ -5,6 +5,7 @@
 #include "diag/debug_log.h"
 #include "resources/resource_ids.h"
 #include "startup/command_tail.h"
+#include "startup/language_file.h"
 #include "startup/locate.h"
 #include "startup/setup_state.h"
 #include "startup/teardown.h"
@@ -18,6 +19,7 @@ bool IsAnsiLeadByte(unsigned char byte) { return IsDBCSLeadByte(byte) != FALSE; 
 int RunSetup(HINSTANCE instance, const char* tail) {
     LocateProgram();
     if (!LocateConfigFile(tail) || !HasVersionMark()) RefuseConfigFile(tail);
+    if (ChooseLanguageFile() && !HasVersionMark()) RefuseConfigFile(tail);
 
     StartDebugLog();
     g_state.hInstance = instance;

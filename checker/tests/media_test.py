@@ -249,6 +249,28 @@ CASES = {
     "imagetext_missing_alone": clean_edited(("Button2", "ImageText", "gone.bmp"), ("Button2", "Image", None), warnings=[
         ("[Button2] ImageText", "the button has no normal picture")]),
 
+    # -- conditions and languages (the checker runs on x64) --
+    "show_if_unreadable": clean_edited(
+        ("Button3", "ShowIf", "arch=x64; arhc=x86; windows>=10; reg:HKEY_LOCAL_MACHINE\\x; reg:HKLM\\x@V >= 1"),
+        warnings=[("[Button3] ShowIf", ("\"arhc=x86\" is not a condition", "the launcher shows the button")),
+                  ("[Button3] ShowIf", ("\"windows>=10\"", "MAJOR.MINOR")),
+                  ("[Button3] ShowIf", ("\"reg:HKEY_LOCAL_MACHINE\\x\"", "HKLM, HKCU or HKCR")),
+                  ("[Button3] ShowIf", ("\"reg:HKLM\\x@V >= 1\"", "without blanks"))],
+        lines=["[Button3] = shown", "[Button3] ShowIf = \"arch=x64\": holds on this machine (this machine is x64)",
+               "[Button3] ShowIf = \"arhc=x86\": cannot be read, so the button is shown"]),
+    "show_if_hidden_here": clean_edited(("Button1", "ShowIf", "!arch=x64; exists:setup1.exe"), status=0, lines=[
+        "[Button1] = not shown on this machine (ShowIf)",
+        "[Button1] ShowIf = \"!arch=x64\": does not hold on this machine (this machine is x64)",
+        "[Button1] ShowIf = \"exists:setup1.exe\": holds on this machine (it exists)",
+        "[Button1] ShowIf = not every condition holds: not shown on this machine",
+        "[Button2] ShowIf = none: always shown (default)"]),
+    "languages": clean_edited(("Main", "Languages", "de, fr, pt-BR, de_DE"),
+                              files={"SETUP.de.INI": VERSION, "SETUP.fr.INI": "[Main]\nTitle=x\n"}, warnings=[
+        ("[Main] Languages", "fr: {media}SETUP.fr.INI has no [Version] Release value: the launcher refuses it"),
+        ("[Main] Languages", "pt-BR: {media}SETUP.pt-BR.INI does not exist: users of that language get this file"),
+        ("[Main] Languages", "\"de_DE\" is not a language tag")],
+        lines=["[Main] Languages = \"de, fr, pt-BR, de_DE\": this machine's language is "]),
+
     # -- positions --
     "position_with_zero": clean_edited(("Button1", "Position", "20,0"), ("Button1", "PositionSel", "0,30"),
                                        ("Cancel", "Position", "15"), warnings=[

@@ -111,6 +111,15 @@ def run_quietly(argv, timeout, env=None):
         return code, out.read().decode("latin-1"), err.read().decode("latin-1")
 
 
+def wine_reg(*args):
+    """Runs Wine's reg.exe in the test prefix (reg add KEY /v NAME ...);
+    its 64-bit build, so keys land in the 64-bit view unless /reg:32."""
+    env = environment()
+    code, out, err = run_quietly([env.wrapper, "reg"] + list(args), 60)
+    if code != 0:
+        raise AssertionError("reg %s failed (%s): %s%s" % (" ".join(args), code, out, err))
+
+
 # --- the probe ---------------------------------------------------------------------------------
 
 def _filter_args(pid=None, exe=None, title=None, cls=None, hwnd=None, child=None):

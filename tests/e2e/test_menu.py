@@ -1,6 +1,8 @@
 """The backdrop and the menu dialog while the launcher runs: the two
 windows, the ways of ending the run, and the colours on the screen."""
 
+import os
+
 import harness
 from harness import IDCANCEL, ID_CANCEL, ID_MAIN_IMAGE, ID_BUTTON_NORMAL, ID_SPLASH_IMAGE, screen
 
@@ -212,6 +214,60 @@ class ColourTests(harness.E2ETestCase):
                 self.assertGreater(image.count(text, box), 10,
                                    "control %d has no text in %s" % (control_id, text))
         self.assertEqual(self.end_with_escape(launch), 0)
+
+
+class ShowIfTests(harness.E2ETestCase):
+    """Buttons whose conditions do not hold are hidden like buttons without
+    content. The prefix's native machine is x64 under both Wines, whatever the
+    launcher's own bitness; the registry keys live under a name no other test
+    uses, and the Windows version is set for this test's program name only."""
+
+    KEY = "HKLM\\Software\\SetupMenuE2E\\ShowIf"
+    APP = "HKCU\\Software\\Wine\\AppDefaults\\SHOWIF.exe"
+
+    # (ShowIf, shown), three buttons to a run. Wine reports 6.1.7601 for "win7".
+    CASES = [
+        ("arch=x64", True), ("arch=x86", False), ("!arch=x86; ARCH=x64", True),
+        ("windows>=6.1", True), ("windows>=6.1.7602", False), ("windows<6.2; windows>=6.1.7601", True),
+        ("exists:data\\marker.txt", True), ("exists:data\\missing.txt", False), ("exists:data", True),
+        ("exists:%SETUPMENU_SHOWIF%\\marker.txt", True), ("!exists:%SETUPMENU_SHOWIF%\\marker.txt", False),
+        ("exists:%windir%\\system32", True),
+        ("reg:" + KEY, True), ("reg:" + KEY + "\\Missing", False), ("reg:" + KEY + "@Name", True),
+        ("reg:" + KEY + "@Missing", False), ("reg:" + KEY + "@Level>=5", True), ("reg:" + KEY + "@Level>=6", False),
+        ("reg:" + KEY + "@Name>=0", False),  # not a DWORD
+        ("reg:" + KEY + "32", False),  # only in the 32-bit view: installers register in the 64-bit one
+        ("reg:HKCU\\Software\\Wine", True),
+        # A typo never hides an installer.
+        ("arch=x86; arhc=x64", True), ("windows>=6", True), ("reg:HKLM", True),
+    ]
+
+    @classmethod
+    def setUpClass(cls):
+        harness.wine_reg("add", cls.KEY, "/v", "Level", "/t", "REG_DWORD", "/d", "5", "/f")
+        harness.wine_reg("add", cls.KEY, "/v", "Name", "/t", "REG_SZ", "/d", "x", "/f")
+        harness.wine_reg("add", cls.KEY + "32", "/f", "/reg:32")
+        harness.wine_reg("add", cls.APP, "/v", "Version", "/d", "win7", "/f")
+
+    @classmethod
+    def tearDownClass(cls):
+        harness.wine_reg("delete", "HKLM\\Software\\SetupMenuE2E", "/f")
+        harness.wine_reg("delete", "HKLM\\Software\\SetupMenuE2E", "/f", "/reg:32")
+        harness.wine_reg("delete", cls.APP, "/f")
+
+    def test_buttons_follow_their_conditions(self):
+        for first in range(0, len(self.CASES), 3):
+            rows = self.CASES[first:first + 3]
+            ini = {"Version": {"Release": "1"}}
+            for n, (condition, _) in enumerate(rows, 1):
+                ini["Button%d" % n] = {"Text": "Button %d" % n, "ShowIf": condition}
+            with self.subTest(rows=rows):
+                media = self.media("SHOWIF", ini=ini)
+                os.makedirs(media.path("data"))
+                media.write("data/marker.txt", "x")
+                launch, _, menu = self.start_menu(media, env={"SETUPMENU_SHOWIF": media.winpath("data")})
+                for n, (condition, shown) in enumerate(rows, 1):
+                    self.assertEqual(menu.child(ID_BUTTON_NORMAL[n]).visible, shown, condition)
+                self.assertEqual(self.end_with_escape(launch), 0)
 
 
 if __name__ == "__main__":

@@ -78,6 +78,15 @@ class RefusalTests(harness.E2ETestCase):
         self.assertEqual(box["text"], refusal_text(media.winpath() + full))
         self.assertEqual(launch.wait_exit(), 1)
 
+    def test_language_file_without_version_mark_is_refused(self):
+        media = self.media("SETUP", ini={"Version": {"Release": "1"}, "Main": {"Languages": "de"}})
+        media.write_ini({"Main": {"Title": "no mark"}}, name="SETUP.de.INI")
+        launch = media.start(env={"LC_ALL": "de_DE.UTF-8"})
+        box = launch.msgbox(press="ok")
+        self.assertIsNotNone(box, "no refusal box")
+        self.assertEqual(box["text"], refusal_text(media.winpath("SETUP.de.INI")))
+        self.assertEqual(launch.wait_exit(), 1)
+
     def test_long_tail_is_refused_without_crash(self):
         media = self.media("SETUP")
         launch = media.start(tail="m" * 600)
@@ -111,6 +120,36 @@ class AcceptedFileTests(harness.E2ETestCase):
                 backdrop, menu = launch.wait_menu()
                 self.assertEqual(menu["text"], "picked " + used)
                 self.assertEqual(self.end_with_escape(launch), 0)
+
+    def test_language_file_for_the_users_language(self):
+        # (LC_ALL of the launcher, Main/Languages of the file named as today,
+        # language files on the media, command tail, the file the menu comes from)
+        cases = [
+            ("de_DE.UTF-8", "fr, de", ["SETUP.de.INI"], None, "SETUP.de.INI"),
+            ("pt_BR.UTF-8", "pt, pt-BR", ["SETUP.pt.INI", "SETUP.pt-BR.INI"], None, "SETUP.pt-BR.INI"),
+            ("pt_PT.UTF-8", "pt-BR pt", ["SETUP.pt.INI", "SETUP.pt-BR.INI"], None, "SETUP.pt.INI"),
+            ("de_DE.UTF-8", "de", ["menu.de.INI"], "menu", "menu.de.INI"),
+            ("de_DE.UTF-8", "de", [], None, "SETUP.INI"),  # no such file: the file named as today
+            ("fr_FR.UTF-8", "de, pt-BR", ["SETUP.de.INI", "SETUP.pt-BR.INI"], None, "SETUP.INI"),
+            ("de_DE.UTF-8", None, ["SETUP.de.INI"], None, "SETUP.INI"),
+        ]
+        for locale, languages, files, tail, used in cases:
+            with self.subTest(locale=locale, languages=languages, files=files):
+                main = {"Title": "picked " + (tail or "SETUP") + ".INI"}
+                if languages is not None:
+                    main["Languages"] = languages
+                media = self.media("SETUP", ini={"Version": {"Release": "1"}, "Main": main})
+                if tail:
+                    media.write_ini({"Version": {"Release": "1"}, "Main": main}, name=tail + ".INI")
+                for name in files:
+                    # The debug log keeps the launcher's own name whichever file asks for it.
+                    media.write_ini({"Version": {"Release": "1"}, "Main": {"Title": "picked " + name,
+                                                                            "Debug": "On"}}, name=name)
+                launch = media.start(tail=tail, env={"LC_ALL": locale})
+                _, menu = launch.wait_menu()
+                self.assertEqual(menu["text"], "picked " + used)
+                self.assertEqual(self.end_with_escape(launch), 0)
+                self.assertEqual(media.exists("SETUP.log"), used in files)
 
     def test_command_line_forms(self):
         # (raw command line, {P} standing for the program's full path; file that must be used)

@@ -1,0 +1,93 @@
+// See condition_checks.h.
+#include "config/condition_checks.h"
+
+#include <windows.h>
+
+#include "config/file_exists.h"
+#include "config/text_rules.h"
+#include "startup/setup_state.h"
+#include "startup/system_library.h"
+
+namespace setupmenu {
+namespace {
+
+using RtlGetVersionProc = LONG(WINAPI*)(OSVERSIONINFOW*);
+using IsWow64Process2Proc = BOOL(WINAPI*)(HANDLE, USHORT*, USHORT*);
+using RegOpenKeyExAProc = LONG(WINAPI*)(HKEY, const char*, DWORD, REGSAM, HKEY*);
+using RegQueryValueExAProc = LONG(WINAPI*)(HKEY, const char*, DWORD*, DWORD*, BYTE*, DWORD*);
+using RegCloseKeyProc = LONG(WINAPI*)(HKEY);
+
+// Processor architectures of GetNativeSystemInfo (PROCESSOR_ARCHITECTURE_*).
+constexpr WORD kProcessorAmd64 = 9;
+constexpr WORD kProcessorArm64 = 12;
+
+// The 64-bit view of the registry, where installers register
+// (KEY_WOW64_64KEY); 32-bit Windows, with its one view, ignores it.
+constexpr REGSAM kView64 = 0x0100;
+
+// A relative path is taken from the launcher's folder, after %VARIABLE%
+// references are expanded.
+bool PathExists(const char* written) {
+    char expanded[kPathChars], path[kPathChars];
+    const DWORD length = ExpandEnvironmentStringsA(written, expanded, sizeof expanded);
+    if (length == 0 || length > sizeof expanded) return false;
+    const char* full = expanded;
+    if (!IsRootedPath(expanded)) {
+        if (!ComposePath(path, sizeof path, g_state.szProgramDir, expanded)) return false;
+        full = path;
+    }
+    return FileExists(full, kFileOrFolder);
+}
+
+bool RegistryHolds(const Condition& c) {
+    const HMODULE advapi = LoadSystemLibrary("advapi32");  // .dll is added
+    const auto open = FindEntry<RegOpenKeyExAProc>(advapi, "RegOpenKeyExA");
+    const auto query = FindEntry<RegQueryValueExAProc>(advapi, "RegQueryValueExA");
+    const auto close = FindEntry<RegCloseKeyProc>(advapi, "RegCloseKey");
+    if (!open || !query || !close) return false;
+    // HKEY_CLASSES_ROOT, HKEY_CURRENT_USER and HKEY_LOCAL_MACHINE are
+    // 0x80000000, ...01 and ...02, sign-extended in a 64-bit program.
+    const LONG rootValue = static_cast<LONG>(0x80000000u + static_cast<unsigned>(c.root));
+    const HKEY root = reinterpret_cast<HKEY>(static_cast<LONG_PTR>(rootValue));
+    HKEY key;
+    if (open(root, c.path, 0, KEY_QUERY_VALUE | kView64, &key) != ERROR_SUCCESS) return false;
+    DWORD type = 0, number = 0, size = sizeof number;
+    // A value larger than a DWORD exists as well: it only does not fit.
+    const LONG result = c.valueName ? query(key, c.valueName, nullptr, &type, reinterpret_cast<BYTE*>(&number), &size)
+                                    : ERROR_SUCCESS;
+    close(key);
+    if (c.comparesNumber) return result == ERROR_SUCCESS && type == REG_DWORD && number >= c.atLeast;
+    return result == ERROR_SUCCESS || result == ERROR_MORE_DATA;
+}
+
+}  // namespace
+
+WindowsVersion RunningWindowsVersion() {
+    OSVERSIONINFOW info = {};
+    info.dwOSVersionInfoSize = sizeof info;
+    const auto getVersion = FindEntry<RtlGetVersionProc>(GetModuleHandleA("ntdll"), "RtlGetVersion");
+    if (getVersion) getVersion(&info);
+    return WindowsVersion{info.dwMajorVersion, info.dwMinorVersion, info.dwBuildNumber};
+}
+
+Machine NativeMachine() {
+    // Only IsWow64Process2 tells an x86 or x64 program on ARM where it is;
+    // systems before it run on the machines GetNativeSystemInfo names.
+    const auto machines = FindEntry<IsWow64Process2Proc>(GetModuleHandleA("kernel32"), "IsWow64Process2");
+    USHORT process, native;
+    // The handle -1 is the process itself.
+    if (machines && machines(reinterpret_cast<HANDLE>(-1), &process, &native)) return static_cast<Machine>(native);
+    SYSTEM_INFO info;
+    GetNativeSystemInfo(&info);
+    if (info.wProcessorArchitecture == kProcessorAmd64) return Machine::X64;
+    if (info.wProcessorArchitecture == kProcessorArm64) return Machine::Arm64;
+    return info.wProcessorArchitecture == 0 ? Machine::X86 : Machine::Other;
+}
+
+bool ConditionIsTrue(const Condition& condition) {
+    if (condition.kind == ConditionKind::Exists) return PathExists(condition.path);
+    if (condition.kind == ConditionKind::Registry) return RegistryHolds(condition);
+    return SystemConditionHolds(condition, RunningWindowsVersion(), NativeMachine());
+}
+
+}  // namespace setupmenu
