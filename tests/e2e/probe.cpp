@@ -671,6 +671,13 @@ int ResourceUsage(const Options& options) {
     if (!options.filter.pid) return 2;
     HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, options.filter.pid);
     if (!process) return 1;
+    // The GDI handle table is read first: reading it touches all its pages in
+    // the process, and a kernel that gives a read of untouched anonymous
+    // memory a page of its own (rather than the shared zero page) counts them
+    // as the process's anonymous memory from then on, 1.5 MiB the first time.
+    // Read after the table, every reading includes them, so two readings
+    // differ only by what the process itself did in between.
+    const std::string gdi = DescribeGdiObjects(process);
     PROCESS_MEMORY_COUNTERS_EX memory = {};
     memory.cb = sizeof memory;
     const bool memoryKnown = GetProcessMemoryInfo(process, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&memory),
@@ -680,7 +687,6 @@ int ResourceUsage(const Options& options) {
     // the process's anonymous memory in use. (GetProcessHandleCount is no help
     // either: Wine 8 answers 0.)
     const SIZE_T privateBytes = memory.PrivateUsage ? memory.PrivateUsage : memory.PagefileUsage;
-    const std::string gdi = DescribeGdiObjects(process);
     CloseHandle(process);
     if (!memoryKnown) return 1;
     WindowCount windows;
