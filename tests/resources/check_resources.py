@@ -60,19 +60,21 @@ ALLOWED_DLLS = {"kernel32.dll", "user32.dll", "gdi32.dll", "msvcrt.dll"}
 # C64 in that build only (their C runtime start-up code differs).
 IMPORTS = [
     # DLL       imported by  oldest Windows  functions
-    ("KERNEL32", "L C",      "NT 3.1", "CloseHandle CreateFileA GetACP GetLastError GetModuleFileNameW "
-                                       "GetModuleHandleA GetPrivateProfileStringA GetProcAddress IsDBCSLeadByte "
-                                       "ReadFile SetCurrentDirectoryA WideCharToMultiByte"),
+    ("KERNEL32", "L C",      "NT 3.1", "CloseHandle CreateFileA ExpandEnvironmentStringsA GetACP GetFileAttributesA "
+                                       "GetLastError GetLocaleInfoA GetModuleFileNameW GetModuleHandleA "
+                                       "GetPrivateProfileStringA GetProcAddress GetSystemDirectoryA GetSystemInfo "
+                                       "IsDBCSLeadByte MultiByteToWideChar ReadFile SetCurrentDirectoryA "
+                                       "WideCharToMultiByte"),
     ("KERNEL32", "L C",      "NT 4.0", "GetShortPathNameW"),
-    ("KERNEL32", "L C",      "2000",   "GetFileSizeEx"),
+    ("KERNEL32", "L C",      "2000",   "GetFileSizeEx GetUserDefaultUILanguage"),
     ("KERNEL32", "L C32",    "NT 3.1", "LoadLibraryA"),
-    ("KERNEL32", "L",        "NT 3.1", "CreateProcessA GetCommandLineA GetCurrentDirectoryA GetSystemDirectoryA "
-                                       "OutputDebugStringA SetFilePointer WriteFile"),
+    ("KERNEL32", "L",        "NT 3.1", "CreateProcessA GetCommandLineA GetCurrentDirectoryA OutputDebugStringA "
+                                       "SetFilePointer WriteFile"),
     ("KERNEL32", "C",        "NT 3.1", "CreateSemaphoreW DeleteCriticalSection EnterCriticalSection FindClose "
-                                       "FindFirstFileA FindNextFileA GetCurrentThreadId GetFileAttributesA "
+                                       "FindFirstFileA FindNextFileA GetCurrentThreadId "
                                        "GetFileAttributesW GetFullPathNameW GetModuleHandleW GetPrivateProfileSectionA "
                                        "GetStartupInfoW InitializeCriticalSection LeaveCriticalSection LoadLibraryW "
-                                       "MultiByteToWideChar ReleaseSemaphore SetLastError SetUnhandledExceptionFilter "
+                                       "ReleaseSemaphore SetLastError SetUnhandledExceptionFilter "
                                        "Sleep TlsAlloc TlsFree TlsGetValue TlsSetValue VirtualProtect VirtualQuery "
                                        "WaitForSingleObject"),
     ("KERNEL32", "C",        "NT 3.5", "GetPrivateProfileSectionNamesA"),
@@ -83,19 +85,20 @@ IMPORTS = [
                                        "RtlVirtualUnwind"),
     ("USER32",   "L C",      "NT 3.1", "GetDesktopWindow GetWindowRect MessageBoxA"),
     ("USER32",   "L C",      "NT 4.0", "CopyImage LoadImageA"),
-    ("USER32",   "L",        "NT 3.1", "CallWindowProcA DialogBoxParamA EndDialog GetClientRect GetCursorPos "
-                                       "GetDlgItem GetSystemMetrics GetWindowLongA IsWindow KillTimer LoadCursorA "
-                                       "MapWindowPoints PtInRect SendDlgItemMessageA SetCursor SetDlgItemTextA "
+    ("USER32",   "L",        "NT 3.1", "BeginPaint CallWindowProcA DialogBoxParamA DrawFocusRect EndDialog EndPaint "
+                                       "GetClientRect GetCursorPos GetDlgItem GetKeyState GetSystemMetrics "
+                                       "GetWindowLongA InvalidateRect IsWindow KillTimer LoadCursorA MapWindowPoints "
+                                       "PostMessageA PtInRect SendDlgItemMessageA SetCursor SetDlgItemTextA SetFocus "
                                        "SetForegroundWindow SetTimer SetWindowLongA SetWindowPos SetWindowTextA "
-                                       "ShowWindow WindowFromPoint"),
+                                       "ShowWindow SystemParametersInfoA WindowFromPoint"),
     ("USER32",   "L64",      "XP x64", "GetWindowLongPtrA SetWindowLongPtrA"),
     ("GDI32",    "L C",      "NT 3.1", "CreateSolidBrush DeleteObject GetObjectA"),
     ("GDI32",    "L",        "NT 3.1", "SetBkColor SetBkMode SetTextColor"),
     ("MSVCRT",   "L C",      "2000",   "abort exit free malloc memchr strchr strlen strrchr _vsnprintf"),
     ("MSVCRT",   "C",        "2000",   "_amsg_exit calloc _cexit _close _errno fflush fprintf fputc fputs fwrite "
                                        "_initterm localeconv _lock memcmp memcpy memmove memset _onexit _read realloc "
-                                       "__set_app_type __setusermatherr signal strcmp strerror strncat strncmp "
-                                       "_unlock vfprintf wcscmp wcslen wcsncmp __wgetmainargs __winitenv"),
+                                       "__set_app_type __setusermatherr signal strcmp strerror _stricmp strncat "
+                                       "strncmp _unlock vfprintf wcscmp wcslen wcsncmp __wgetmainargs __winitenv"),
     ("MSVCRT",   "C32",      "2000",   "atoi _iob __mb_cur_max __p__commode __p__fmode __p__wcmdln setlocale"),
     ("MSVCRT",   "C64",      "2000",   "_commode _fmode _wcmdln"),
     ("MSVCRT",   "C64",      "XP x64", "__iob_func ___lc_codepage_func ___mb_cur_max_func"),
