@@ -67,7 +67,7 @@ IMPORTS = [
                                        "WideCharToMultiByte"),
     ("KERNEL32", "L C",      "NT 4.0", "GetShortPathNameW"),
     ("KERNEL32", "L C",      "2000",   "GetFileSizeEx GetUserDefaultUILanguage"),
-    ("KERNEL32", "L C32",    "NT 3.1", "LoadLibraryA"),
+    ("KERNEL32", "L C",      "NT 3.1", "LoadLibraryA"),
     ("KERNEL32", "L",        "NT 3.1", "CreateProcessA GetCommandLineA GetCurrentDirectoryA OutputDebugStringA "
                                        "SetFilePointer WriteFile"),
     ("KERNEL32", "C",        "NT 3.1", "CreateSemaphoreW DeleteCriticalSection EnterCriticalSection FindClose "
