@@ -13,6 +13,7 @@ namespace {
 
 using RtlGetVersionProc = LONG(WINAPI*)(OSVERSIONINFOW*);
 using IsWow64Process2Proc = BOOL(WINAPI*)(HANDLE, USHORT*, USHORT*);
+using GetNativeSystemInfoProc = void(WINAPI*)(SYSTEM_INFO*);
 using RegOpenKeyExAProc = LONG(WINAPI*)(HKEY, const char*, DWORD, REGSAM, HKEY*);
 using RegQueryValueExAProc = LONG(WINAPI*)(HKEY, const char*, DWORD*, DWORD*, BYTE*, DWORD*);
 using RegCloseKeyProc = LONG(WINAPI*)(HKEY);
@@ -73,12 +74,17 @@ WindowsVersion RunningWindowsVersion() {
 Machine NativeMachine() {
     // Only IsWow64Process2 tells an x86 or x64 program on ARM where it is;
     // systems before it run on the machines GetNativeSystemInfo names.
-    const auto machines = FindEntry<IsWow64Process2Proc>(GetModuleHandleA("kernel32"), "IsWow64Process2");
+    const HMODULE kernel = GetModuleHandleA("kernel32");
+    const auto machines = FindEntry<IsWow64Process2Proc>(kernel, "IsWow64Process2");
     USHORT process, native;
     // The handle -1 is the process itself.
     if (machines && machines(reinterpret_cast<HANDLE>(-1), &process, &native)) return static_cast<Machine>(native);
+    // GetNativeSystemInfo came with Windows XP and is looked up so that the
+    // launcher still starts on Windows 2000, where no program runs under
+    // WOW64 and GetSystemInfo names the machine itself.
     SYSTEM_INFO info;
-    GetNativeSystemInfo(&info);
+    const auto nativeInfo = FindEntry<GetNativeSystemInfoProc>(kernel, "GetNativeSystemInfo");
+    (nativeInfo ? nativeInfo : GetSystemInfo)(&info);
     if (info.wProcessorArchitecture == kProcessorAmd64) return Machine::X64;
     if (info.wProcessorArchitecture == kProcessorArm64) return Machine::Arm64;
     return info.wProcessorArchitecture == 0 ? Machine::X86 : Machine::Other;

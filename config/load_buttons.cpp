@@ -17,8 +17,7 @@ constexpr size_t kDefaultCancelLabelBlock = 20;
 // Bgcolor, Fgcolor, Position and PositionSel mean the same for a button and for
 // Cancel. Without a Bgcolor the section takes the Main colour and the very
 // same Main brush handle, not a copy.
-template <typename Record>
-void LoadColoursAndPositions(const char* section, Record& r) {
+void LoadColoursAndPositions(const char* section, ControlPair& r) {
     if (ReadSetting(section, "Bgcolor")) {
         r.crBackground = ParseColor(g_state.szValue);
         r.hbrBackground = CreateSolidBrush(r.crBackground);

@@ -50,8 +50,7 @@ IntRect ToIntRect(const RECT& r) { return IntRect{r.left, r.top, r.right, r.bott
 
 // Positions and pictures common to a button pair and the Cancel pair: steps
 // before the text (positions) and after it (pictures, link).
-template <typename Record>
-void PlacePair(HWND dialog, Record& r, int normalId, int selectedId) {
+void PlacePair(HWND dialog, ControlPair& r, int normalId, int selectedId) {
     r.hwndNormal = GetDlgItem(dialog, normalId);
     r.hwndSelected = GetDlgItem(dialog, selectedId);
     if (HasPosition(r.xPos, r.yPos)) {
@@ -72,8 +71,7 @@ void PlacePair(HWND dialog, Record& r, int normalId, int selectedId) {
     }
 }
 
-template <typename Record>
-void PutPicturesAndLink(HWND dialog, Record& r, int normalId, int selectedId) {
+void PutPicturesAndLink(HWND dialog, ControlPair& r, int normalId, int selectedId) {
     if (r.hbmImage) PutPicture(dialog, normalId, r.hbmImage);
     LONG_PTR link = 0;
     if (r.hbmImageSel) {

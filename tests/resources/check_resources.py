@@ -62,20 +62,21 @@ IMPORTS = [
     # DLL       imported by  oldest Windows  functions
     ("KERNEL32", "L C",      "NT 3.1", "CloseHandle CreateFileA ExpandEnvironmentStringsA GetACP GetFileAttributesA "
                                        "GetLastError GetLocaleInfoA GetModuleFileNameW GetModuleHandleA "
-                                       "GetPrivateProfileStringA GetProcAddress GetSystemDirectoryA IsDBCSLeadByte "
-                                       "LoadLibraryA MultiByteToWideChar ReadFile SetCurrentDirectoryA "
+                                       "GetPrivateProfileStringA GetProcAddress GetSystemDirectoryA GetSystemInfo "
+                                       "IsDBCSLeadByte MultiByteToWideChar ReadFile SetCurrentDirectoryA "
                                        "WideCharToMultiByte"),
     ("KERNEL32", "L C",      "NT 4.0", "GetShortPathNameW"),
     ("KERNEL32", "L C",      "2000",   "GetFileSizeEx GetUserDefaultUILanguage"),
-    ("KERNEL32", "L C",      "XP",     "GetNativeSystemInfo"),
+    ("KERNEL32", "L C",      "NT 3.1", "LoadLibraryA"),
     ("KERNEL32", "L",        "NT 3.1", "CreateProcessA GetCommandLineA GetCurrentDirectoryA OutputDebugStringA "
                                        "SetFilePointer WriteFile"),
     ("KERNEL32", "C",        "NT 3.1", "CreateSemaphoreW DeleteCriticalSection EnterCriticalSection FindClose "
-                                       "FindFirstFileA FindNextFileA GetCurrentThreadId GetFileAttributesW "
-                                       "GetFullPathNameW GetModuleHandleW GetPrivateProfileSectionA GetStartupInfoW "
-                                       "InitializeCriticalSection LeaveCriticalSection LoadLibraryW ReleaseSemaphore "
-                                       "SetLastError SetUnhandledExceptionFilter Sleep TlsAlloc TlsFree TlsGetValue "
-                                       "TlsSetValue VirtualProtect VirtualQuery WaitForSingleObject"),
+                                       "FindFirstFileA FindNextFileA GetCurrentThreadId "
+                                       "GetFileAttributesW GetFullPathNameW GetModuleHandleW GetPrivateProfileSectionA "
+                                       "GetStartupInfoW InitializeCriticalSection LeaveCriticalSection LoadLibraryW "
+                                       "ReleaseSemaphore SetLastError SetUnhandledExceptionFilter "
+                                       "Sleep TlsAlloc TlsFree TlsGetValue TlsSetValue VirtualProtect VirtualQuery "
+                                       "WaitForSingleObject"),
     ("KERNEL32", "C",        "NT 3.5", "GetPrivateProfileSectionNamesA"),
     ("KERNEL32", "C",        "2000",   "IsDBCSLeadByteEx"),
     ("KERNEL32", "C32",      "NT 3.1", "FreeLibrary"),
