@@ -54,7 +54,12 @@ void MoveSelection(HWND control, bool byKeyboard) {
             g_state.hwndShownSel = picture;
             ShowWindow(picture, SW_SHOW);
         }
-        // The system raises EVENT_OBJECT_FOCUS for the control: a screen reader reads it out.
+        // The system raises EVENT_OBJECT_FOCUS when the focus moves, and a
+        // screen reader reads the control out. A control that kept the focus
+        // while nothing was selected (after the pointer left it) would get no
+        // event from SetFocus (which then does nothing): the launcher raises
+        // it itself.
+        if (GetFocus() == control) NotifyWinEvent(EVENT_OBJECT_FOCUS, control, OBJID_CLIENT, CHILDID_SELF);
         SetFocus(control);
     }
     RedrawFocusCue();

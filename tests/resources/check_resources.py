@@ -86,11 +86,12 @@ IMPORTS = [
     ("USER32",   "L C",      "NT 3.1", "GetDesktopWindow GetWindowRect MessageBoxA"),
     ("USER32",   "L C",      "NT 4.0", "CopyImage LoadImageA"),
     ("USER32",   "L",        "NT 3.1", "BeginPaint CallWindowProcA DialogBoxParamA DrawFocusRect EndDialog EndPaint "
-                                       "GetClientRect GetCursorPos GetDlgItem GetKeyState GetSystemMetrics "
+                                       "GetClientRect GetCursorPos GetDlgItem GetFocus GetKeyState GetSystemMetrics "
                                        "GetWindowLongA InvalidateRect IsWindow KillTimer LoadCursorA MapWindowPoints "
                                        "PostMessageA PtInRect SendDlgItemMessageA SetCursor SetDlgItemTextA SetFocus "
                                        "SetForegroundWindow SetTimer SetWindowLongA SetWindowPos SetWindowTextA "
                                        "ShowWindow SystemParametersInfoA WindowFromPoint"),
+    ("USER32",   "L",        "2000",   "NotifyWinEvent"),
     ("USER32",   "L64",      "XP x64", "GetWindowLongPtrA SetWindowLongPtrA"),
     ("GDI32",    "L C",      "NT 3.1", "CreateSolidBrush DeleteObject GetObjectA"),
     ("GDI32",    "L",        "NT 3.1", "SetBkColor SetBkMode SetTextColor"),
