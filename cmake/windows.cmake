@@ -12,8 +12,13 @@ endif()
 
 # Small and self-contained: no exceptions, no RTTI, no C++ runtime DLLs.
 set(SETUPMENU_PRODUCT_COMPILE_OPTIONS
-  -Os -Wall -Wextra -fno-exceptions -fno-rtti -fno-asynchronous-unwind-tables
-  -ffunction-sections)
+  -Oz -Wall -Wextra -fno-exceptions -fno-rtti -fno-asynchronous-unwind-tables
+  -ffunction-sections -fomit-frame-pointer)
+# Windows guarantees a 32-bit program's stack only 4-byte alignment, and the
+# launcher keeps nothing on it that needs more: no code to realign it.
+if(SETUPMENU_BITS EQUAL 32)
+  list(APPEND SETUPMENU_PRODUCT_COMPILE_OPTIONS -mpreferred-stack-boundary=2)
+endif()
 if(SETUPMENU_WERROR)
   list(APPEND SETUPMENU_PRODUCT_COMPILE_OPTIONS -Werror)
 endif()
@@ -45,6 +50,11 @@ else()
   set(SETUPMENU_ENTRY_SYMBOL SetupMenuEntry)
 endif()
 target_link_options(SetupMenu PRIVATE ${SETUPMENU_PRODUCT_LINK_OPTIONS} -nostartfiles -Wl,-e,${SETUPMENU_ENTRY_SYMBOL})
+# The shipped launcher's section layout: see the script.
+if(SETUPMENU_BITS EQUAL 32)
+  target_link_options(SetupMenu PRIVATE -Wl,-T,${PROJECT_SOURCE_DIR}/cmake/product-i686.ld)
+  set_property(TARGET SetupMenu APPEND PROPERTY LINK_DEPENDS ${PROJECT_SOURCE_DIR}/cmake/product-i686.ld)
+endif()
 target_link_libraries(SetupMenu PRIVATE setupmenu_core setupmenu_heap)
 set_target_properties(SetupMenu PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${PROJECT_BINARY_DIR}/bin)
 

@@ -44,7 +44,7 @@ OpenTarget ClassifyOpenTarget(std::string_view value) {
         ++colon;
     }
     if (colon < 2 || colon == value.size()) return OpenTarget::File;
-    const std::string_view scheme = value.substr(0, colon);
+    const std::string_view scheme(value.data(), colon);  // not substr: its range check would link the C++ exception machinery
     for (std::string_view allowed : {std::string_view("http"), std::string_view("https"), std::string_view("mailto")}) {
         if (EqualsNoCase(scheme, allowed)) return OpenTarget::Address;
     }
