@@ -22,7 +22,7 @@ constexpr size_t kBitmapHeadBytes = 14 + 124;
 
 // The most pixels a picture may have: 4096 x 4096, more than any screen the
 // launcher fills. Larger pictures are refused, not scaled.
-constexpr uint64_t kMaxBitmapPixels = uint64_t{1} << 24;
+constexpr uint32_t kMaxBitmapPixels = uint32_t{1} << 24;
 
 // `head` holds the first `headLength` bytes of a file of `fileSize` bytes
 // (headLength is min(fileSize, kBitmapHeadBytes)). True when the file is a
