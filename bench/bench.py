@@ -43,7 +43,8 @@ import time
 WINE = "/usr/lib/wine/wine64"
 WINE_RUN = os.path.join(os.path.dirname(os.path.dirname(os.path.abspath(__file__))), "tests", "wine", "wine-run.sh")
 KIB = 1024
-SIZE_GOAL = 32 * KIB
+SIZE_GOAL = 30 * KIB  # room to grow; 32 KiB is the limit never to pass
+SIZE_LIMIT = 32 * KIB
 RATIO_GOAL_MINIMAL = 1.05
 RATIO_GOAL_EXAMPLE = 1.10
 HOVER_POLL_MS = 100
@@ -629,7 +630,8 @@ def render(size, startup, startup_wow64, cost, hover, meta):
     add("| Figure | Product | Floor | Result | Goal |")
     add("|---|---|---|---|---|")
     add(f"| Size, 32-bit, stripped | {fmt_bytes(p['layout']['file'])} | {fmt_bytes(f['layout']['file'])} "
-        f"| +{p['layout']['file'] - f['layout']['file']:,} B over the floor | ≤ 32 KiB: {verdict(size_ok)} |")
+        f"| +{p['layout']['file'] - f['layout']['file']:,} B over the floor "
+        f"| ≤ 30 KiB: {verdict(size_ok)}; ≤ 32 KiB: {verdict(p['layout']['file'] <= SIZE_LIMIT)} |")
     startup_rows(add, startup, "64-bit")
     startup_rows(add, startup_wow64, "32-bit, WoW64")
     h = hover["leaves"]

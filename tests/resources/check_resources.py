@@ -420,10 +420,11 @@ class PeFile:
         pe = struct.unpack_from("<I", data, 0x3C)[0]
         if data[pe:pe + 4] != b"PE\0\0":
             raise Broken("no PE signature")
-        (self.machine, sections, _, _, _, opt_size, _) = struct.unpack_from("<HHIIIHH", data, pe + 4)
+        (self.machine, sections, _, _, _, opt_size, self.characteristics) = struct.unpack_from("<HHIIIHH", data,
+                                                                                                pe + 4)
         opt = pe + 24
         self.magic = struct.unpack_from("<H", data, opt)[0]
-        self.subsystem = struct.unpack_from("<H", data, opt + 68)[0]
+        self.subsystem, self.dll_characteristics = struct.unpack_from("<HH", data, opt + 68)
         if self.magic == 0x10B:
             dir_count_at, dirs_at = opt + 92, opt + 96
         elif self.magic == 0x20B:
@@ -587,6 +588,12 @@ class Check:
         else:
             self.expect(pe.subsystem == SUBSYSTEM_WINDOWS_GUI,
                         "subsystem is %d, expected %d (Windows GUI)" % (pe.subsystem, SUBSYSTEM_WINDOWS_GUI))
+        # DEP and ASLR: both flags, and the relocations that let the loader move the image.
+        for flag, name in ((0x100, "NXCOMPAT"), (0x40, "DYNAMICBASE")):
+            self.expect(pe.dll_characteristics & flag, "DllCharacteristics 0x%04X lacks %s" % (pe.dll_characteristics, name))
+        self.expect(not pe.characteristics & 0x1, "the relocations are stripped (IMAGE_FILE_RELOCS_STRIPPED)")
+        relocations, size = pe.directory(5)
+        self.expect(size >= 8 and len(pe.read(relocations, size)) == size, "no base relocation table")
         self.imports(pe, bits)
 
     def imports(self, pe, bits):
