@@ -14,11 +14,6 @@ endif()
 set(SETUPMENU_PRODUCT_COMPILE_OPTIONS
   -Oz -Wall -Wextra -fno-exceptions -fno-rtti -fno-asynchronous-unwind-tables
   -ffunction-sections -fomit-frame-pointer)
-# Windows guarantees a 32-bit program's stack only 4-byte alignment, and the
-# launcher keeps nothing on it that needs more: no code to realign it.
-if(SETUPMENU_BITS EQUAL 32)
-  list(APPEND SETUPMENU_PRODUCT_COMPILE_OPTIONS -mpreferred-stack-boundary=2)
-endif()
 if(SETUPMENU_WERROR)
   list(APPEND SETUPMENU_PRODUCT_COMPILE_OPTIONS -Werror)
 endif()
@@ -26,22 +21,47 @@ endif()
 # the time of the build (no link time stamp in the PE header, no build paths).
 list(APPEND SETUPMENU_PRODUCT_COMPILE_OPTIONS
   -ffile-prefix-map=${PROJECT_SOURCE_DIR}=. -ffile-prefix-map=${PROJECT_BINARY_DIR}=.)
+# Windows guarantees a 32-bit program's stack only 4-byte alignment, and the
+# launcher keeps nothing on it that needs more: no code to realign it.
+#
+# Windows grows a thread's stack through one guard page below it, so a
+# function whose frame is larger than a page must touch the pages in order
+# (stack probing, __chkstk). GCC's 32-bit Windows target probes and, to
+# probe correctly, stores every call's arguments with a mov of up to 8
+# bytes instead of a push of 1 to 5: about a sixth of the launcher's code.
+# A frame under a page needs no probe (the call below it touches the next
+# page first), so functions are built without probes and with pushed
+# arguments, and -Wframe-larger-than stops the build when a frame grows
+# near a page; the few files with a larger frame (SETUPMENU_LARGE_FRAME_SOURCES)
+# keep the probe. The companions (checker, example installers) keep the
+# compiler's default.
+set(SETUPMENU_LAUNCHER_COMPILE_OPTIONS ${SETUPMENU_PRODUCT_COMPILE_OPTIONS})
+if(SETUPMENU_BITS EQUAL 32)
+  list(APPEND SETUPMENU_PRODUCT_COMPILE_OPTIONS -mpreferred-stack-boundary=2)
+  list(APPEND SETUPMENU_LAUNCHER_COMPILE_OPTIONS -mpreferred-stack-boundary=2
+    -mno-stack-arg-probe -mno-accumulate-outgoing-args -Wframe-larger-than=3072)
+  set(SETUPMENU_LARGE_FRAME_SOURCES startup/locate.cpp ui/launch_command.cpp)
+  foreach(source ${SETUPMENU_LARGE_FRAME_SOURCES})
+    set_source_files_properties(${source} PROPERTIES COMPILE_OPTIONS
+      "-mstack-arg-probe;-maccumulate-outgoing-args;-Wno-frame-larger-than")
+  endforeach()
+endif()
 set(SETUPMENU_PRODUCT_LINK_OPTIONS -static-libgcc -static-libstdc++ -Wl,--gc-sections
   -Wl,--no-insert-timestamp $<$<CONFIG:MinSizeRel>:-s>)
 
 add_library(setupmenu_core STATIC ${SETUPMENU_PORTABLE_SOURCES} ${SETUPMENU_WIN32_SOURCES})
 target_include_directories(setupmenu_core PUBLIC ${PROJECT_SOURCE_DIR})
 target_compile_definitions(setupmenu_core PUBLIC WIN32_LEAN_AND_MEAN NOMINMAX)
-target_compile_options(setupmenu_core PRIVATE ${SETUPMENU_PRODUCT_COMPILE_OPTIONS})
+target_compile_options(setupmenu_core PRIVATE ${SETUPMENU_LAUNCHER_COMPILE_OPTIONS})
 
 # The product's heap; the tests link a counting heap in its place.
 add_library(setupmenu_heap STATIC config/heap_text.cpp)
 target_include_directories(setupmenu_heap PUBLIC ${PROJECT_SOURCE_DIR})
-target_compile_options(setupmenu_heap PRIVATE ${SETUPMENU_PRODUCT_COMPILE_OPTIONS})
+target_compile_options(setupmenu_heap PRIVATE ${SETUPMENU_LAUNCHER_COMPILE_OPTIONS})
 
 set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -I${PROJECT_SOURCE_DIR} -I${PROJECT_BINARY_DIR}")
 add_executable(SetupMenu WIN32 startup/entry.cpp startup/win_main.cpp resources/setupmenu.rc)
-target_compile_options(SetupMenu PRIVATE ${SETUPMENU_PRODUCT_COMPILE_OPTIONS})
+target_compile_options(SetupMenu PRIVATE ${SETUPMENU_LAUNCHER_COMPILE_OPTIONS})
 # Without the C runtime's start-up code: see startup/entry.cpp. The 32-bit
 # symbol carries the leading underscore of its C name.
 if(SETUPMENU_BITS EQUAL 32)
