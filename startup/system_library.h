@@ -28,7 +28,7 @@ FARPROC FindSystemFunction(const char* library, const char* function);
 // The same, as a pointer of the function's own type.
 template <typename Function>
 Function FindSystemFunction(const char* library, const char* function) {
-    return FindEntry<Function>(LoadSystemLibrary(library), function);
+    return reinterpret_cast<Function>(reinterpret_cast<void*>(FindSystemFunction(library, function)));
 }
 
 }  // namespace setupmenu
