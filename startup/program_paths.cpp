@@ -1,6 +1,7 @@
 // See program_paths.h.
 #include "startup/program_paths.h"
 
+#include <cstdint>
 #include <cstring>
 
 namespace setupmenu {
@@ -53,6 +54,19 @@ bool BuildConfigPath(char* out, size_t capacity, std::string_view programDir,
     }
     if (!fits) out[0] = '\0';
     return fits;
+}
+
+void NameRunMark(const char* configPath, char (&out)[kRunMarkChars]) {
+    // 32-bit FNV-1a: two configuration files of one machine meet by chance
+    // once in four billion pairs.
+    uint32_t hash = 0x811C9DC5u;
+    for (const char* c = configPath; *c; ++c) {
+        const unsigned char byte = static_cast<unsigned char>(*c);
+        hash = (hash ^ (byte >= 'a' && byte <= 'z' ? byte - 32u : byte)) * 0x01000193u;
+    }
+    std::memcpy(out, "SetupMenu.", 10);
+    for (int i = 0; i < 8; ++i) out[10 + i] = "0123456789ABCDEF"[(hash >> (28 - 4 * i)) & 0xF];
+    out[18] = '\0';
 }
 
 }  // namespace setupmenu

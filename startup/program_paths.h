@@ -19,4 +19,10 @@ void SplitModulePath(char* path, char* exeName, size_t exeCapacity);
 bool BuildConfigPath(char* out, size_t capacity, std::string_view programDir,
                      std::string_view exeName, std::string_view tail);
 
+// The name that marks the run of one configuration file: "SetupMenu." and
+// 8 hex digits of a hash of `configPath` with letters folded to upper case,
+// as the file system compares them. Written to `out` with its terminator.
+constexpr size_t kRunMarkChars = 19;
+void NameRunMark(const char* configPath, char (&out)[kRunMarkChars]);
+
 }  // namespace setupmenu

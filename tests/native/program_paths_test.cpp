@@ -11,6 +11,8 @@
 namespace {
 
 using setupmenu::BuildConfigPath;
+using setupmenu::kRunMarkChars;
+using setupmenu::NameRunMark;
 using setupmenu::SplitModulePath;
 
 constexpr size_t kPathCapacity = 516;
@@ -238,4 +240,29 @@ TEST(BuildConfigPath, ZeroCapacityWritesNothing) {
     EXPECT_EQ(guard, 'G');
 }
 
+TEST(NameRunMark, OneMarkPerFileAsTheFileSystemComparesNames) {
+    const struct {
+        const char* a;
+        const char* b;
+        bool same;
+    } cases[] = {
+        {"D:\\SETUP.INI", "d:\\setup.ini", true},
+        {"D:\\Menü\\a.ini", "d:\\MENü\\A.INI", true},
+        {"D:\\SETUP.INI", "D:\\SETUP2.INI", false},
+        {"D:\\SETUP.INI", "E:\\SETUP.INI", false},
+        {"D:\\sub\\menu.ini", "D:\\sub\\menu.ini ", false},
+        {"", "D:", false},
+    };
+    for (const auto& c : cases) {
+        char a[kRunMarkChars], b[kRunMarkChars];
+        NameRunMark(c.a, a);
+        NameRunMark(c.b, b);
+        EXPECT_EQ(std::string(a) == b, c.same) << c.a << " / " << c.b;
+        EXPECT_EQ(std::string(a).substr(0, 10), "SetupMenu.");
+        EXPECT_EQ(std::string(a).find_first_not_of("0123456789ABCDEF", 10), std::string::npos) << a;
+        EXPECT_EQ(std::strlen(a), kRunMarkChars - 1);
+    }
+}
+
 }  // namespace
+
