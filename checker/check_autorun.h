@@ -8,8 +8,10 @@ namespace check {
 
 // Prints what the entry does and a warning for each problem. Runs once the
 // state record holds the media folder, the launcher's base name and the path
-// of the configuration file being checked.
-void CheckAutorun();
+// of the configuration file being checked. True when the entry starts the
+// launcher with a configuration it refuses, so that inserting the medium
+// shows "INVALID INI FILE".
+bool CheckAutorun();
 
 }  // namespace check
 }  // namespace setupmenu

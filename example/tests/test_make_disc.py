@@ -51,6 +51,10 @@ def volume_ids(iso):
     return primary[40:72].decode("ascii").rstrip(), joliet[40:72].decode("utf-16-be").rstrip()
 
 
+with open(os.path.join(MEDIA, "SetupMenu.ini")) as f:
+    EXAMPLE_DEBUG = f.read()
+
+
 class MakeDisc(unittest.TestCase):
     def setUp(self):
         self.work = tempfile.mkdtemp(prefix="disc-", dir=os.environ.get("SETUPMENU_TEST_WORK"))
@@ -70,7 +74,8 @@ class MakeDisc(unittest.TestCase):
         self.assertEqual((run.returncode, run.stdout.strip()), (0, self.iso), run.stderr)
 
     def test_the_example_media_with_its_autorun_entry(self):
-        self.assertMade(make_disc(MEDIA, self.iso))
+        # Shipped with Debug=On, for trying them in a writable folder: only when asked for.
+        self.assertMade(make_disc(MEDIA, self.iso, "--allow-debug"))
         folder = folder_files(MEDIA)
         self.assertIn("autorun.inf", folder)
         for tree in ("norock", "any"):
@@ -84,6 +89,7 @@ class MakeDisc(unittest.TestCase):
         ini = os.path.join(media, "SetupMenu.ini")
         with open(ini) as f:
             text = f.read().replace("Title=Example Media Setup", "Title=Example Media Setup, Second Edition")
+        text = text.replace("Debug=On", "Debug=Off").replace("Languages=de", "")
         long_names = {"A long file name with blanks.txt": b"1", "sub folder/Name, with comma.dat": b"2"}
         for name, data in [(ini, text.encode())] + [(os.path.join(media, n), d) for n, d in long_names.items()]:
             os.makedirs(os.path.dirname(name), exist_ok=True)
@@ -119,7 +125,13 @@ class MakeDisc(unittest.TestCase):
                 ("[Main]\nTitle=No version mark\n", {}, "refused: the file has no [Version] section"),
                 ("[Version]\nRelease=1\n", {"autorun.inf": autorun}, "which does not exist: the launcher refuses it"),
                 ("[Version]\nRelease=1\n", {"autorun.inf": autorun, "menu.INI": "[Main]\n"},
-                 "has no [Version] Release value: the launcher refuses it")]:
+                 "has no [Version] Release value: the launcher refuses it"),
+                # On a disc the log cannot be created: every user would see an error box.
+                ("[Version]\nRelease=1\n[Main]\nDebug=on\n", {}, "SETUP.INI: on a disc the log file cannot"),
+                ("[Version]\nRelease=1\n[Main]\nLanguages=de\n",
+                 {"SETUP.de.INI": "[Version]\nRelease=1\n[Main]\nDebug=On\n"},
+                 "SETUP.de.INI: on a disc the log file cannot"),
+                (EXAMPLE_DEBUG, {}, "--allow-debug")]:
             with self.subTest(more=more):
                 shutil.rmtree(self.work)
                 os.makedirs(self.work)

@@ -149,7 +149,7 @@ TEST(NameNativeFolders, OnlyTheTwoFolderReferencesChange) {
         const char* native;
     } cases[] = {
         {"%ProgramFiles%\\Vendor\\app.exe", "%ProgramW6432%\\Vendor\\app.exe"},
-        {"%PROGRAMFILES%\\a;%commonprogramfiles%", "%ProgramW6432%\\a;%commonprogramW6432%"},
+        {"%PROGRAMFILES%\\a;%commonprogramfiles%", "%PROGRAMW6432%\\a;%commonprogramW6432%"},
         {"%ProgramFiles(x86)%\\a", "%ProgramFiles(x86)%\\a"},
         {"%ProgramFiles\\%ProgramFilesX%", "%ProgramFiles\\%ProgramFilesX%"},
         {"%%ProgramFiles%%", "%%ProgramW6432%%"},
