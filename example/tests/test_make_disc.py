@@ -141,6 +141,18 @@ class MakeDisc(unittest.TestCase):
                 self.assertTrue(run.stderr.rstrip().endswith("no image"), run.stderr)
                 self.assertEqual(os.listdir(self.work), ["media"])
 
+    def test_check_script_ends_with_the_checkers_status(self):
+        # (configuration, the checker's exit status)
+        for ini, status in [("[Version]\nRelease=1\n", 0), ("[Version]\nRelease=1\n[Main]\nImage=gone.bmp\n", 1),
+                            ("[Main]\nTitle=No version mark\n", 2), (None, 3)]:
+            with self.subTest(ini=ini):
+                media = self.small_media("media%d" % status, ini) if ini else os.path.join(self.work, "none")
+                run = subprocess.run([os.path.join(SOURCE, "scripts", "check.sh"), "--checker", CHECKER, media],
+                                     stdin=subprocess.DEVNULL, capture_output=True, text=True, timeout=120)
+                self.assertEqual(run.returncode, status, run.stdout + run.stderr)
+                if ini:
+                    self.assertIn("result: ", run.stdout)
+
     def test_sign_signs_the_launcher_and_the_checker_in_the_image_only(self):
         pfx, pem, secret = make_certificate(self.work)
         media = self.small_media("media", "[Version]\nRelease=1\n")
