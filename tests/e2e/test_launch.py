@@ -8,6 +8,7 @@ test prefix for a recording viewer. The keyboard and a screen reader's
 default action press a button as a click does."""
 
 import os
+import re
 
 import harness
 from harness import ID_BUTTON_NORMAL, IDCANCEL
@@ -204,7 +205,9 @@ class LaunchTests(harness.E2ETestCase):
                 keys = {"Command": command}
                 if label:
                     keys["Label"] = label
-                media = self.media("SETUP", ini=launch_ini({2: keys}, exit_value))
+                ini = launch_ini({2: keys}, exit_value)
+                ini["Main"]["Debug"] = "On"
+                media = self.media("SETUP", ini=ini)
                 media.add_child("inst.exe")
                 launch, _, menu = self.start_menu(media)
                 self.click_button(launch, 2)
@@ -220,6 +223,10 @@ class LaunchTests(harness.E2ETestCase):
                 self.assertEqual(media.records("inst.exe"), [])
                 launch.command(IDCANCEL)
                 self.assertEqual(launch.wait_exit(), 0)
+                # The log says what was tried and the system's error.
+                self.assertRegex(media.read(media.log_name).decode("latin-1"),
+                                 r'\r\nLaunchButtonCommand: failed with error [1-9][0-9]*: "%s"\r\n'
+                                 % re.escape(media.winpath(command)))
 
     def test_keys_and_default_action_press_as_a_click(self):
         # (keys, or "press" for a screen reader's default action on button 2; the buttons; what follows).
