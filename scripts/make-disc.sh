@@ -16,10 +16,11 @@
 #   --allow-debug         make the image even though the configuration or one
 #                         of its language files has Debug=On
 #
-# First the configuration checker runs on the folder: when the launcher would
-# refuse its configuration, or the folder's autorun.inf starts it with one it
-# would refuse, there is no image. Nor is there one when the configuration or
-# any of its language files has Debug=On: on a disc the log cannot be created,
+# First the configuration checker runs on the folder and on each language's
+# file (SETUP.de.INI): when the launcher would refuse one of them, or the
+# folder's autorun.inf starts it with one it would refuse, there is no image.
+# Nor is there one when the configuration or any of its language files has
+# Debug=On: on a disc the log cannot be created,
 # and every user would first see "Unable to start debugging!" (--allow-debug
 # makes the image all the same). Other warnings are shown and the image is
 # made. When the folder has no autorun.inf, the image gets one that
@@ -92,6 +93,7 @@ else
 fi
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/setupmenu-disc.XXXXXX")
+mkdir "$work/lang"
 cleanup() {
   rm -rf "$work"
   rm -f "$out.part"
@@ -115,6 +117,15 @@ fi
 launcher=$(sed -n 's/^launcher: .* (from \([^;)]*\))$/\1/p' "$work/check.txt")
 # Main/Title as the launcher reads it ("[Main] Title = "TEXT"", cut with "..." when long).
 title=$(sed -n 's/^\[Main\] Title = "\(.*\)"\(\.\.\.\)\{0,1\}$/\1/p' "$work/check.txt")
+
+# A language's file (SETUP.de.INI) is the whole configuration for its users:
+# each is checked as well, and one the launcher would refuse gives no image.
+if [ -n "$launcher" ]; then
+  while IFS= read -r -d '' file; do
+    run_checker make-disc "$state" "$checker" "$work/lang" --name "$launcher" "$media" "$(basename "$file")" \
+      "${disc_check[@]}" || fail "no image"
+  done < <(find "$media" -maxdepth 1 -type f -iname "${launcher%.*}.*.ini" -print0 | sort -z)
+fi
 
 # --- the image's contents ----------------------------------------------------------
 stage=$work/stage

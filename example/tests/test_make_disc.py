@@ -131,7 +131,10 @@ class MakeDisc(unittest.TestCase):
                 ("[Version]\nRelease=1\n[Main]\nLanguages=de\n",
                  {"SETUP.de.INI": "[Version]\nRelease=1\n[Main]\nDebug=On\n"},
                  "SETUP.de.INI: on a disc the log file cannot"),
-                (EXAMPLE_DEBUG, {}, "--allow-debug")]:
+                (EXAMPLE_DEBUG, {}, "--allow-debug"),
+                # Each language's file is checked as its users' configuration.
+                ("[Version]\nRelease=1\n[Main]\nLanguages=de\n", {"SETUP.de.INI": "[Main]\nTitle=x\n"},
+                 "the launcher would refuse this configuration")]:
             with self.subTest(more=more):
                 shutil.rmtree(self.work)
                 os.makedirs(self.work)

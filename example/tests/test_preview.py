@@ -138,6 +138,8 @@ class CheckerFirst(unittest.TestCase):
         ("refused", "refused", ["--config", "menu.ini"], 1,
          ["refused: [Version] Release is \"*NOT*\", which means no value",
           "the launcher would refuse this configuration", "preview: no shots"]),
+        # The language's file that is shown is checked too, and named in controls.json.
+        ("language", "language", ["--language", "de-DE"], 0, ["warning: [Button1] Position"]),
     ]
 
     def test_the_checker_runs_first(self):
@@ -146,6 +148,12 @@ class CheckerFirst(unittest.TestCase):
         os.makedirs(refused)
         with open(os.path.join(refused, "menu.ini"), "w") as f:
             f.write("[Version]\nRelease=*NOT*\n")
+        language = os.path.join(work, "language")
+        os.makedirs(language)
+        for name, text in (("SETUP.ini", "[Version]\nRelease=1\n[Main]\nLanguages=de\n[Button1]\nText=x\n"),
+                           ("SETUP.de.INI", "[Version]\nRelease=1\n[Button1]\nText=x\nPosition=0,10\n")):
+            with open(os.path.join(language, name), "w") as f:
+                f.write(text)
         env = dict(os.environ, SETUPMENU_WINE_STATE=WINE64_STATE)
         for name, media, options, status, said in self.CASES:
             with self.subTest(name):
@@ -156,6 +164,9 @@ class CheckerFirst(unittest.TestCase):
                 for fragment in said:
                     self.assertIn(fragment, run.stderr)
                 self.assertEqual(os.path.exists(os.path.join(out, "menu.png")), status == 0)
+                if name == "language":
+                    with open(os.path.join(out, "controls.json")) as f:
+                        self.assertEqual(json.load(f)["configuration"], "SETUP.de.INI")
 
 
 if __name__ == "__main__":
