@@ -204,6 +204,15 @@ void CheckProgram(const char* section, const char* value) {
              quoted, failure);
         return;
     }
+    // The launcher adds no extension: "setup64" is not "setup64.exe".
+    char withExe[kValueChars + kPathChars + 4];
+    std::snprintf(withExe, sizeof withExe, "%s.exe", path);
+    const DWORD attributes = Attributes(withExe);
+    if (attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        Warn(section, "Command", "names %s, which does not exist: %s; the launcher adds no extension, so write "
+             "Command=%.200s.exe for the program beside it", quoted, failure, value);
+        return;
+    }
     Warn(section, "Command", "names %s, which does not exist: %s", quoted, failure);
 }
 

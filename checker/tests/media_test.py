@@ -289,6 +289,8 @@ CASES = {
     "command_missing": clean_edited(("Button1", "Command", "nothere.exe"), warnings=[
         ("[Button1] Command", "names \"{media}nothere.exe\", which does not exist: a click shows \"Unable to "
                               "execute installation command!\"")]),
+    "command_without_extension": clean_edited(("Button1", "Command", "setup1"), warnings=[
+        ("[Button1] Command", ("names \"{media}setup1\", which does not exist", "write Command=setup1.exe"))]),
     "command_with_arguments": clean_edited(("Button1", "Command", "setup1.exe /S"), warnings=[
         ("[Button1] Command", ("carries the arguments \"/S\": the launcher takes the whole value as the "
                                "program's file name; \"{media}setup1.exe /S\" does not exist",
