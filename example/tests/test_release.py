@@ -199,6 +199,25 @@ class ReleaseBundle(unittest.TestCase):
         self.assertEqual(log[0], b"Debugging Started!")
         self.assertEqual(log[-2:], [b"Debugging Closed!", b""])
 
+        # "Read the Manual" (button 3, Open=manual.txt) opens it in Notepad, as on every Windows, and
+        # with Exit=ON the menu then ends (after a failed start it would show an error box and stay).
+        launcher = wine.start(shipped, media, os.path.join(self.work, "launcher2.out"))
+        try:
+            self.assertEqual(wine.probe_run("wait", "--exe", "SetupMenu.exe", "--child", "1014", "--visible",
+                                            "--timeout", "20000").returncode, 0)
+            pressed = wine.probe_run("command", "--exe", "SetupMenu.exe", "--child", "1014", "1009")
+            self.assertEqual(pressed.returncode, 0, pressed.stdout)
+            notepad = wine.probe_run("wait", "--exe", "notepad.exe", "--visible", "--timeout", "20000")
+            self.assertEqual(notepad.returncode, 0, notepad.stdout)
+            self.assertIn("manual", notepad.stdout.lower())
+            self.assertEqual(launcher.wait(timeout=20), 0)
+        finally:
+            wine.probe_run("kill", "--exe", "notepad.exe")
+            if launcher.poll() is None:
+                wine.probe_run("kill", "--exe", "SetupMenu.exe")
+                launcher.kill()
+                launcher.wait()
+
 
 class SignedRelease(unittest.TestCase):
     def test_sign_signs_the_launcher_and_the_checker_and_changes_nothing_else(self):
