@@ -226,7 +226,7 @@ class LaunchTests(harness.E2ETestCase):
                 # The log says what was tried and the system's error.
                 self.assertRegex(media.read(media.log_name).decode("latin-1"),
                                  r'\r\nLaunchButtonCommand: failed with error [1-9][0-9]*: "%s"\r\n'
-                                 % re.escape(media.winpath(command)))
+                                 % re.escape(media.winpath() + command))
 
     def test_keys_and_default_action_press_as_a_click(self):
         # (keys, or "press" for a screen reader's default action on button 2; the buttons; what follows).
