@@ -49,12 +49,12 @@ bool AcceptsConfiguration(const char* path) {
     return accepted;
 }
 
-// True when the launcher refuses the configuration the entry starts it with.
-bool CheckOpen(const char* file) {
+// Why the entry would not show the launcher's menu, or null (see CheckAutorun).
+const char* CheckOpen(const char* file, bool forDisc) {
     char value[kEntryChars];
     if (!ReadEntry(file, "open", value, sizeof value)) {
         PrintLine("autorun: no open entry: inserting the medium starts no program");
-        return false;
+        return nullptr;
     }
     const OpenCommand command = SplitOpenCommand(value, IsAnsiLeadByte);
     char program[kPathChars + kEntryChars + 8];  // never cut: a cut name could be another file
@@ -65,11 +65,11 @@ bool CheckOpen(const char* file) {
     if (!IsFile(program)) {
         Warn("autorun", "open", "names %s, which is not a file in the media folder: inserting the medium starts "
              "nothing", quoted);
-        return false;
+        return forDisc ? "the autorun.inf starts a file that is not in the folder" : nullptr;
     }
     if (!IsLauncherName(command.program, g_state.szExeName)) {
         Warn("autorun", "open", "starts %s, not the launcher %s.exe checked here", quoted, g_state.szExeName);
-        return false;
+        return forDisc ? "the autorun.inf starts another program than the launcher" : nullptr;
     }
     char config[kPathChars];
     char tail[kQuoted];
@@ -77,7 +77,7 @@ bool CheckOpen(const char* file) {
     if (!BuildConfigPath(config, sizeof config, g_state.szProgramDir, g_state.szExeName, command.tail)) {
         Warn("autorun", "open", "gives the launcher the command tail %s, which makes a configuration path longer "
              "than %d characters: the launcher refuses it", tail, kPathChars - 1);
-        return true;
+        return "the autorun.inf starts the launcher with a configuration it refuses";
     }
     if (!AcceptsConfiguration(config)) {
         Quote(config, quoted, sizeof quoted);
@@ -85,7 +85,7 @@ bool CheckOpen(const char* file) {
              "(\"INVALID INI FILE\")",
              command.tail.empty() ? "without a command tail" : "with ", command.tail.empty() ? "" : tail, quoted,
              IsFile(config) ? "has no [Version] Release value" : "does not exist");
-        return true;
+        return "the autorun.inf starts the launcher with a configuration it refuses";
     }
     if (EqualsNoCase(config, g_state.szIniPath)) {
         PrintLine("autorun: open starts the launcher with the configuration checked here");
@@ -94,7 +94,7 @@ bool CheckOpen(const char* file) {
         PrintLine("autorun: open starts the launcher with %s, which it accepts; check it by giving SetupMenuCheck "
                   "the configuration name %s", quoted, tail);
     }
-    return false;
+    return nullptr;
 }
 
 void CheckIcon(const char* file) {
@@ -123,15 +123,15 @@ void CheckLabel(const char* file) {
 
 }  // namespace
 
-bool CheckAutorun() {
+const char* CheckAutorun(bool forDisc) {
     char file[kPathChars + 16];
     std::snprintf(file, sizeof file, "%sautorun.inf", g_state.szProgramDir);
     if (!IsFile(file)) {
         PrintLine("autorun: no autorun.inf");
-        return false;
+        return nullptr;
     }
     PrintLine("autorun: %s", file);
-    const bool refused = CheckOpen(file);
+    const char* refused = CheckOpen(file, forDisc);
     CheckIcon(file);
     CheckLabel(file);
     return refused;

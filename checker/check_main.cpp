@@ -6,8 +6,9 @@
 //   SetupMenuCheck [--name NAME] [--disc] MEDIA_FOLDER [CONFIG]
 //
 // Exit status: 0 clean, 1 warnings, 2 the launcher would refuse the file (or
-// the one autorun.inf starts it with), 3 the checker could not run (bad
-// arguments, no such folder).
+// the one autorun.inf starts it with; with --disc also an autorun.inf that
+// does not start the launcher), 3 the checker could not run (bad arguments,
+// no such folder).
 #include <windows.h>
 
 #include <cstdio>
@@ -50,7 +51,8 @@ void PrintUsage() {
         "                has a configuration file of its own name\n"
         "  --disc        the media are bound for a disc: also warn about what\n"
         "                cannot work there (Debug=On in the file or in any of\n"
-        "                its language files)\n"
+        "                its language files), and refuse an autorun.inf that\n"
+        "                starts a missing file or another program\n"
         "\n"
         "exit status: 0 clean, 1 warnings, 2 the launcher would refuse the file\n"
         "(or the one autorun.inf starts it with), 3 the checker could not run\n");
@@ -223,11 +225,11 @@ int Run(int argc, wchar_t** argv) {
     PrintLine("version mark: [Version] Release gives a value: the launcher accepts the file");
     CheckConfiguration();
     if (forDisc) CheckForDisc();
-    const bool autorunRefused = CheckAutorun();
+    const char* autorunRefused = CheckAutorun(forDisc);
     const int warnings = WarningCount();
     if (autorunRefused) {
-        // Inserting the medium would show the refusal: as bad as refusing the file itself.
-        PrintLine("result: refused: the autorun.inf starts the launcher with a configuration it refuses");
+        // Inserting the medium would not show the menu: as bad as refusing the file itself.
+        PrintLine("result: refused: %s", autorunRefused);
         return kRefused;
     }
     if (warnings == 0) {

@@ -15,10 +15,14 @@
 #                         (default: built in build/disc)
 #   --allow-debug         make the image even though the configuration or one
 #                         of its language files has Debug=On
+#   --name NAME           the launcher's file name in the folder, when the
+#                         checker cannot tell which program it is
 #
-# First the configuration checker runs on the folder and on each language's
-# file (SETUP.de.INI): when the launcher would refuse one of them, or the
-# folder's autorun.inf starts it with one it would refuse, there is no image.
+# The folder must hold the 32-bit launcher (a 64-bit build starts on no 32-bit
+# Windows), and its autorun.inf, when it has one, must start it. Then the
+# configuration checker runs on the folder and on each language's file
+# (SETUP.de.INI): when the launcher would refuse one of them, or the folder's
+# autorun.inf starts it with one it would refuse, there is no image.
 # Nor is there one when the configuration or any of its language files has
 # Debug=On: on a disc the log cannot be created,
 # and every user would first see "Unable to start debugging!" (--allow-debug
@@ -40,6 +44,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 label=""
 checker=""
 allow_debug=0
+name=()
 sign=()
 
 usage() { sed -n '2,/^set -euo/p' "$0" | sed -e '$d' -e 's/^# \{0,1\}//' >&2; exit "${1:-2}"; }
@@ -52,6 +57,7 @@ while [ $# -gt 0 ]; do
     --label) label=${2:?--label needs a value}; shift 2 ;;
     --checker) checker=${2:?--checker needs a value}; shift 2 ;;
     --allow-debug) allow_debug=1; shift ;;
+    --name) name=(--name "${2:?--name needs a value}"); shift 2 ;;
     --sign|--password-file|--timestamp) sign+=("$1" "${2:?$1 needs a value}"); shift 2 ;;
     -h|--help) usage 0 ;;
     --) shift; names+=("$@"); break ;;
@@ -105,16 +111,23 @@ trap cleanup EXIT
 
 # shellcheck source=scripts/checker-step.sh
 . "$root/scripts/checker-step.sh"
-disc_check=(--disc)
-[ "$allow_debug" = 0 ] || disc_check=()
-run_checker make-disc "$state" "$checker" "$work" "$media" "${disc_check[@]}" || fail "no image"
+run_checker make-disc "$state" "$checker" "$work" "${name[@]}" "$media" --disc || fail "no image"
 # The checker's finding for media bound for a disc.
-if grep -q '^warning: \[Main\] Debug: ' "$work/check.txt"; then
+if [ "$allow_debug" = 0 ] && grep -q '^warning: \[Main\] Debug: ' "$work/check.txt"; then
   fail "Debug=On would greet every user of the disc with \"Unable to start debugging!\": set Debug=Off, or give --allow-debug: no image"
 fi
 
 # The launcher's file name, as the checker found it ("launcher: BASE (from FILE)").
 launcher=$(sed -n 's/^launcher: .* (from \([^;)]*\))$/\1/p' "$work/check.txt")
+if [ ${#name[@]} -gt 0 ]; then
+  launcher=${name[1]}
+  case ${launcher,,} in *.exe) ;; *) launcher=$launcher.exe ;; esac
+fi
+[ -n "$launcher" ] && [ -f "$media/$launcher" ] ||
+  fail "no launcher program${launcher:+ $launcher} in the folder: put the 32-bit SetupMenu.exe there under the configuration's base name: no image"
+if file -b "$media/$launcher" | grep -q '^PE32+'; then
+  fail "$launcher is a 64-bit build, which starts on no 32-bit Windows: put the shipped 32-bit launcher on the disc: no image"
+fi
 # Main/Title as the launcher reads it ("[Main] Title = "TEXT"", cut with "..." when long).
 title=$(sed -n 's/^\[Main\] Title = "\(.*\)"\(\.\.\.\)\{0,1\}$/\1/p' "$work/check.txt")
 
@@ -123,7 +136,7 @@ title=$(sed -n 's/^\[Main\] Title = "\(.*\)"\(\.\.\.\)\{0,1\}$/\1/p' "$work/chec
 if [ -n "$launcher" ]; then
   while IFS= read -r -d '' file; do
     run_checker make-disc "$state" "$checker" "$work/lang" --name "$launcher" "$media" "$(basename "$file")" \
-      "${disc_check[@]}" || fail "no image"
+      --disc || fail "no image"
   done < <(find "$media" -maxdepth 1 -type f -iname "${launcher%.*}.*.ini" -print0 | sort -z)
 fi
 
@@ -134,9 +147,7 @@ cp -R -L "$media/." "$stage/"
 chmod -R u+rwX "$stage"
 
 if [ -z "$(find "$stage" -maxdepth 1 -iname autorun.inf)" ]; then
-  if [ -z "$launcher" ]; then
-    echo "make-disc: no launcher program in the folder: the image gets no autorun.inf" >&2
-  elif [[ $launcher == *[[:space:]]* ]]; then
+  if [[ $launcher == *[[:space:]]* ]]; then
     # The launcher would cut its command tail at the blank in its own name.
     echo "make-disc: the launcher's name \"$launcher\" holds a blank: the image gets no autorun.inf" >&2
   else

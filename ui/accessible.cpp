@@ -183,7 +183,8 @@ HRESULT STDMETHODCALLTYPE GetRole(Self, ChildArgument child, VARIANT* role) {
     return NumberAnswer(Refusal(child), ROLE_SYSTEM_PUSHBUTTON, role);
 }
 
-// Focused is where the keyboard is, which a hover does not move.
+// Focused is where the keyboard focus really is: a confirmation box, for
+// one, takes it while the selection stays on the button.
 HRESULT STDMETHODCALLTYPE GetState(Self self, ChildArgument child, VARIANT* state) {
     const bool focused = GetFocus() == self->control;
     return NumberAnswer(Refusal(child), STATE_SYSTEM_FOCUSABLE | (focused ? STATE_SYSTEM_FOCUSED : 0), state);

@@ -5,6 +5,7 @@ or after the folder names; --sign signs in the image only; a folder the
 launcher would refuse, or whose autorun.inf it would refuse, gives no image."""
 
 import os
+import pathlib
 import shutil
 import subprocess
 import sys
@@ -18,6 +19,8 @@ SOURCE = os.environ["SETUPMENU_SOURCE"]
 MEDIA = os.environ["SETUPMENU_EXAMPLE_MEDIA"]
 CHECKER = os.environ["SETUPMENU_CHECKER64"]
 LAUNCHER64 = os.environ["SETUPMENU_LAUNCHER64"]
+# A disc takes the shipped 32-bit launcher.
+LAUNCHER32 = os.environ["SETUPMENU_LAUNCHER32"]
 
 
 def make_disc(media, iso, *options, after=()):
@@ -61,13 +64,25 @@ class MakeDisc(unittest.TestCase):
         self.iso = os.path.join(self.work, "disc.iso")
 
     def small_media(self, name, ini, more=None):
-        """A folder with the launcher, its SETUP.INI and more files {name: text}."""
+        """A folder with the 32-bit launcher, its SETUP.INI and more files
+        {name: text, or bytes, or None for none}."""
         media = os.path.join(self.work, name)
         os.makedirs(media)
-        shutil.copyfile(LAUNCHER64, os.path.join(media, "SETUP.EXE"))
+        shutil.copyfile(LAUNCHER32, os.path.join(media, "SETUP.EXE"))
         for file, text in dict({"SETUP.INI": ini}, **(more or {})).items():
-            with open(os.path.join(media, file), "w", newline="\r\n") as f:
+            if text is None:
+                os.remove(os.path.join(media, file))
+                continue
+            with open(os.path.join(media, file), "wb" if isinstance(text, bytes) else "w",
+                      **({} if isinstance(text, bytes) else {"newline": "\r\n"})) as f:
                 f.write(text)
+        return media
+
+    def example_media(self, ignore=()):
+        """A copy of the example media with the 32-bit launcher."""
+        media = os.path.join(self.work, "example-media")
+        shutil.copytree(MEDIA, media, ignore=shutil.ignore_patterns(*ignore))
+        shutil.copyfile(LAUNCHER32, os.path.join(media, "SetupMenu.exe"))
         return media
 
     def assertMade(self, run):
@@ -75,8 +90,9 @@ class MakeDisc(unittest.TestCase):
 
     def test_the_example_media_with_its_autorun_entry(self):
         # Shipped with Debug=On, for trying them in a writable folder: only when asked for.
-        self.assertMade(make_disc(MEDIA, self.iso, "--allow-debug"))
-        folder = folder_files(MEDIA)
+        media = self.example_media()
+        self.assertMade(make_disc(media, self.iso, "--allow-debug"))
+        folder = folder_files(media)
         self.assertIn("autorun.inf", folder)
         for tree in ("norock", "any"):
             with self.subTest(tree=tree):
@@ -84,8 +100,7 @@ class MakeDisc(unittest.TestCase):
         self.assertEqual(volume_ids(self.iso), ("EXAMPLE_MEDIA", "EXAMPLE_MEDIA"))
 
     def test_long_names_and_a_written_autorun_entry(self):
-        media = os.path.join(self.work, "media")
-        shutil.copytree(MEDIA, media, ignore=shutil.ignore_patterns("autorun.inf"))
+        media = self.example_media(ignore=["autorun.inf"])
         ini = os.path.join(media, "SetupMenu.ini")
         with open(ini) as f:
             text = f.read().replace("Title=Example Media Setup", "Title=Example Media Setup, Second Edition")
@@ -132,6 +147,11 @@ class MakeDisc(unittest.TestCase):
                  {"SETUP.de.INI": "[Version]\nRelease=1\n[Main]\nDebug=On\n"},
                  "SETUP.de.INI: on a disc the log file cannot"),
                 (EXAMPLE_DEBUG, {}, "--allow-debug"),
+                # Only the 32-bit launcher, which the autorun.inf starts, makes a disc that starts everywhere.
+                ("[Version]\nRelease=1\n", {"SETUP.EXE": None}, "no launcher program in the folder"),
+                ("[Version]\nRelease=1\n", {"SETUP.EXE": pathlib.Path(LAUNCHER64).read_bytes()}, "is a 64-bit build"),
+                ("[Version]\nRelease=1\n", {"autorun.inf": "[autorun]\nopen=gone.exe\n"},
+                 "which is not a file in the media folder"),
                 # Each language's file is checked as its users' configuration.
                 ("[Version]\nRelease=1\n[Main]\nLanguages=de\n", {"SETUP.de.INI": "[Main]\nTitle=x\n"},
                  "the launcher would refuse this configuration")]:
