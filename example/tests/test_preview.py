@@ -140,7 +140,12 @@ class CheckerFirst(unittest.TestCase):
           "the launcher would refuse this configuration", "preview: no shots"]),
         # The language's file that is shown is checked too, and named in controls.json.
         ("language", "language", ["--language", "de-DE"], 0, ["warning: [Button1] Position"]),
+        # The example's German menu.
+        ("German example", os.path.join(SOURCE, "example"), ["--language", "de-DE"], 0, ["warning: [Main] Image"]),
     ]
+    # The configuration that controls.json names as shown, and the menu's caption.
+    SHOWN = {"language": ("SETUP.de.INI", "Main_Title"),
+             "German example": ("SetupMenu.de.INI", "Einrichtung der Beispielmedien")}
 
     def test_the_checker_runs_first(self):
         work = tempfile.mkdtemp(prefix="preview-checks-", dir=os.environ.get("SETUPMENU_TEST_WORK"))
@@ -164,9 +169,10 @@ class CheckerFirst(unittest.TestCase):
                 for fragment in said:
                     self.assertIn(fragment, run.stderr)
                 self.assertEqual(os.path.exists(os.path.join(out, "menu.png")), status == 0)
-                if name == "language":
+                if name in self.SHOWN:
                     with open(os.path.join(out, "controls.json")) as f:
-                        self.assertEqual(json.load(f)["configuration"], "SETUP.de.INI")
+                        layout = json.load(f)
+                    self.assertEqual((layout["configuration"], layout["menu"]["text"]), self.SHOWN[name])
 
 
 if __name__ == "__main__":
