@@ -1,6 +1,7 @@
 // See one_menu.h.
 #include "startup/one_menu.h"
 
+#include "startup/bounded_format.h"
 #include "startup/program_paths.h"
 #include "startup/setup_state.h"
 
@@ -16,7 +17,8 @@ BOOL CALLBACK RaiseMarkedMenu(HWND window, LPARAM) {
 }  // namespace
 
 bool AnotherRunHasTheMenu() {
-    NameRunMark(g_state.szIniPath, g_state.szRunMark);
+    FormatBounded(g_state.szRunMark, sizeof g_state.szRunMark, "SetupMenu.%08lX",
+                  static_cast<unsigned long>(HashConfigPath(g_state.szIniPath)));
     // Never closed: the system releases it when the run ends, however it ends.
     // A name taken by an object of another kind fails with another error, and
     // the run goes on.

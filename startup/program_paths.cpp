@@ -56,7 +56,7 @@ bool BuildConfigPath(char* out, size_t capacity, std::string_view programDir,
     return fits;
 }
 
-void NameRunMark(const char* configPath, char (&out)[kRunMarkChars]) {
+uint32_t HashConfigPath(const char* configPath) {
     // 32-bit FNV-1a: two configuration files of one machine meet by chance
     // once in four billion pairs.
     uint32_t hash = 0x811C9DC5u;
@@ -64,9 +64,7 @@ void NameRunMark(const char* configPath, char (&out)[kRunMarkChars]) {
         const unsigned char byte = static_cast<unsigned char>(*c);
         hash = (hash ^ (byte >= 'a' && byte <= 'z' ? byte - 32u : byte)) * 0x01000193u;
     }
-    std::memcpy(out, "SetupMenu.", 10);
-    for (int i = 0; i < 8; ++i) out[10 + i] = "0123456789ABCDEF"[(hash >> (28 - 4 * i)) & 0xF];
-    out[18] = '\0';
+    return hash;
 }
 
 }  // namespace setupmenu

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string_view>
 
 namespace setupmenu {
@@ -19,10 +20,11 @@ void SplitModulePath(char* path, char* exeName, size_t exeCapacity);
 bool BuildConfigPath(char* out, size_t capacity, std::string_view programDir,
                      std::string_view exeName, std::string_view tail);
 
-// The name that marks the run of one configuration file: "SetupMenu." and
-// 8 hex digits of a hash of `configPath` with letters folded to upper case,
-// as the file system compares them. Written to `out` with its terminator.
+// A hash of a configuration file's path with its letters folded to upper
+// case, as the file system compares names: the run of one file is marked with
+// a name made from it ("SetupMenu." and its 8 hex digits, kRunMarkChars with
+// the terminator).
 constexpr size_t kRunMarkChars = 19;
-void NameRunMark(const char* configPath, char (&out)[kRunMarkChars]);
+uint32_t HashConfigPath(const char* configPath);
 
 }  // namespace setupmenu
