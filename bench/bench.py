@@ -18,7 +18,9 @@ figure stands next to a floor measured in the same run on the same machine:
      build shows where the launcher's own time goes;
   3. hover leave: from the pointer leaving a button to its selected control
      hidden;
-  4. cost of a run: peak working set, windows and GDI objects.
+  4. cost of a run: peak working set, windows and GDI objects;
+  5. profile reads before the menu shows, minimal configuration, counted in
+     Wine's relay trace of one run.
 
 The table goes to standard output and, with the raw figures, to
 BUILD_DIR/results.md and BUILD_DIR/results.json.
@@ -45,6 +47,7 @@ WINE_RUN = os.path.join(os.path.dirname(os.path.dirname(os.path.abspath(__file__
 KIB = 1024
 SIZE_GOAL = 30 * KIB  # room to grow; 32 KiB is the limit never to pass
 SIZE_LIMIT = 32 * KIB
+PROFILE_READS_MINIMAL = 53  # December 2026: a change that adds reads shows against it
 RATIO_GOAL_MINIMAL = 1.05
 RATIO_GOAL_EXAMPLE = 1.10
 HOVER_POLL_MS = 100
@@ -326,6 +329,25 @@ def meter_startup(build, wine, folders, example_title, cases, rounds, warmup, se
     if wrong:
         die(f"{len(wrong)} runs did not run as {bits[wrong[0]['case']]}-bit programs, first: {wrong[0]}")
     return [r for r in runs if not r["warmup"]]
+
+
+def count_profile_reads(build, wine, folders):
+    """Profile reads of one run of the minimal configuration, from its start
+    until the meter ends it once its menu shows, counted in Wine's relay
+    trace (which goes to a file: a pipe nobody reads would fill and block)."""
+    meter = os.path.join(build, "w64", "bin", "bench_meter.exe")
+    trace = os.path.join(build, "run", "relay-minimal.txt")
+    argv = wine["argv"] + [meter, "startup", "--rounds", "1", "--warmup", "0", "--settle", "0",
+                           "--case", f"minimal|{windows_path(folders['minimal'])}|{FLOOR_CAPTION}|"]
+    with open(trace, "w") as err:
+        status = subprocess.run(argv, env=dict(wine["env"], WINEDEBUG="+relay"), stdin=subprocess.DEVNULL,
+                                stdout=subprocess.DEVNULL, stderr=err).returncode
+    with open(trace, errors="replace") as f:
+        reads = sum("Call KERNEL32.GetPrivateProfileStringA" in line for line in f)
+    os.remove(trace)
+    if status != 0 or reads == 0:
+        die(f"the relay-traced run failed (status {status}, {reads} profile reads)")
+    return reads
 
 
 def read_trace(path_windows):
@@ -613,7 +635,7 @@ def startup_rows(add, startup, kind):
             f"| ≤ {goal:.2f}: {verdict(ratio <= goal)} |")
 
 
-def render(size, startup, startup_wow64, cost, hover, meta):
+def render(size, startup, startup_wow64, cost, hover, meta, reads):
     lines = []
     add = lines.append
     p, f = size["product"], size["floor"]
@@ -634,6 +656,8 @@ def render(size, startup, startup_wow64, cost, hover, meta):
         f"| ≤ 30 KiB: {verdict(size_ok)}; ≤ 32 KiB: {verdict(p['layout']['file'] <= SIZE_LIMIT)} |")
     startup_rows(add, startup, "64-bit")
     startup_rows(add, startup_wow64, "32-bit, WoW64")
+    add(f"| Profile reads before the menu shows, minimal configuration (64-bit, Wine's relay trace) | {reads} | — "
+        f"| {reads - PROFILE_READS_MINIMAL:+d} against {PROFILE_READS_MINIMAL} (December 2026) | — |")
     h = hover["leaves"]
     add(f"| Hover leave to selected control hidden, {h['n']} leaves | median {fmt_ms(h['median'])}, "
         f"p95 {fmt_ms(h['p95'])} (min {h['min']:.1f}, max {h['max']:.1f}) | — | {HOVER_POLL_MS} ms poll "
@@ -763,6 +787,9 @@ def main():
                                    args.runs, args.warmup, 0, "startup-wow64.jsonl")
         startup_wow64 = startup_figures(runs_wow64)
 
+    print("bench: profile reads, one relay-traced run", file=sys.stderr)
+    reads = count_profile_reads(build, wine64, folders["w64"])
+
     print(f"bench: cost, {args.cost_runs} rounds of 3 cases", file=sys.stderr)
     cost_runs = meter_startup(build, wine64, folders["w64"], example_title, ["floor", "minimal", "example"],
                               args.cost_runs, 0, args.settle, "cost.jsonl")
@@ -775,12 +802,13 @@ def main():
     meta = {"date": datetime.date.today().isoformat(), "machine": machine(wow64), "load_before": load_before,
             "load_after": load_after, "priority": os.environ.get("BENCH_PRIORITY_USED", "as started"),
             "runs": args.runs, "warmup": args.warmup}
-    table = render(size, startup, startup_wow64, cost, hover, meta)
+    table = render(size, startup, startup_wow64, cost, hover, meta, reads)
     print(table)
     with open(os.path.join(build, "results.md"), "w") as f:
         f.write(table + "\n")
     with open(os.path.join(build, "results.json"), "w") as f:
         json.dump({"meta": meta, "size": size, "startup": startup, "startup_wow64": startup_wow64, "cost": cost,
+                   "profile_reads": reads,
                    "hover": hover, "startup_runs": runs, "startup_wow64_runs": runs_wow64, "cost_runs": cost_runs},
                   f, indent=1, default=str)
 

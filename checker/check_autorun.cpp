@@ -49,11 +49,12 @@ bool AcceptsConfiguration(const char* path) {
     return accepted;
 }
 
-void CheckOpen(const char* file) {
+// Why the entry would not show the launcher's menu, or null (see CheckAutorun).
+const char* CheckOpen(const char* file, bool forDisc) {
     char value[kEntryChars];
     if (!ReadEntry(file, "open", value, sizeof value)) {
         PrintLine("autorun: no open entry: inserting the medium starts no program");
-        return;
+        return nullptr;
     }
     const OpenCommand command = SplitOpenCommand(value, IsAnsiLeadByte);
     char program[kPathChars + kEntryChars + 8];  // never cut: a cut name could be another file
@@ -64,11 +65,11 @@ void CheckOpen(const char* file) {
     if (!IsFile(program)) {
         Warn("autorun", "open", "names %s, which is not a file in the media folder: inserting the medium starts "
              "nothing", quoted);
-        return;
+        return forDisc ? "the autorun.inf starts a file that is not in the folder" : nullptr;
     }
     if (!IsLauncherName(command.program, g_state.szExeName)) {
         Warn("autorun", "open", "starts %s, not the launcher %s.exe checked here", quoted, g_state.szExeName);
-        return;
+        return forDisc ? "the autorun.inf starts another program than the launcher" : nullptr;
     }
     char config[kPathChars];
     char tail[kQuoted];
@@ -76,7 +77,7 @@ void CheckOpen(const char* file) {
     if (!BuildConfigPath(config, sizeof config, g_state.szProgramDir, g_state.szExeName, command.tail)) {
         Warn("autorun", "open", "gives the launcher the command tail %s, which makes a configuration path longer "
              "than %d characters: the launcher refuses it", tail, kPathChars - 1);
-        return;
+        return "the autorun.inf starts the launcher with a configuration it refuses";
     }
     if (!AcceptsConfiguration(config)) {
         Quote(config, quoted, sizeof quoted);
@@ -84,7 +85,7 @@ void CheckOpen(const char* file) {
              "(\"INVALID INI FILE\")",
              command.tail.empty() ? "without a command tail" : "with ", command.tail.empty() ? "" : tail, quoted,
              IsFile(config) ? "has no [Version] Release value" : "does not exist");
-        return;
+        return "the autorun.inf starts the launcher with a configuration it refuses";
     }
     if (EqualsNoCase(config, g_state.szIniPath)) {
         PrintLine("autorun: open starts the launcher with the configuration checked here");
@@ -93,6 +94,7 @@ void CheckOpen(const char* file) {
         PrintLine("autorun: open starts the launcher with %s, which it accepts; check it by giving SetupMenuCheck "
                   "the configuration name %s", quoted, tail);
     }
+    return nullptr;
 }
 
 void CheckIcon(const char* file) {
@@ -121,17 +123,18 @@ void CheckLabel(const char* file) {
 
 }  // namespace
 
-void CheckAutorun() {
+const char* CheckAutorun(bool forDisc) {
     char file[kPathChars + 16];
     std::snprintf(file, sizeof file, "%sautorun.inf", g_state.szProgramDir);
     if (!IsFile(file)) {
         PrintLine("autorun: no autorun.inf");
-        return;
+        return nullptr;
     }
     PrintLine("autorun: %s", file);
-    CheckOpen(file);
+    const char* refused = CheckOpen(file, forDisc);
     CheckIcon(file);
     CheckLabel(file);
+    return refused;
 }
 
 }  // namespace check

@@ -12,6 +12,7 @@
 #include "config/conditions.h"
 #include "config/language_tags.h"
 #include "config/profile.h"
+#include "startup/language_file.h"
 #include "startup/setup_state.h"
 
 namespace setupmenu {
@@ -172,19 +173,15 @@ void PrintLanguages() {
     }
     char list[kValueChars];
     std::snprintf(list, sizeof list, "%s", g_state.szValue);
-    char user[88] = "";
-    GetLocaleInfoA(MAKELCID(GetUserDefaultUILanguage(), SORT_DEFAULT), 0x5C /* LOCALE_SNAME */, user, sizeof user);
-    const char* tag = PickLanguage(list, user);
-    char path[kPathChars];
-    if (!tag || !BuildLanguagePath(path, sizeof path, g_state.szIniPath, tag)) {
-        PrintValue("Main", "Languages", "\"%s\": this machine's language is %s: the launcher reads this file",
-                   g_state.szValue, user[0] ? user : "unknown");
-        return;
-    }
-    const DWORD attributes = GetFileAttributesA(path);
-    const bool exists = attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
-    PrintValue("Main", "Languages", "\"%s\": this machine's language is %s: the launcher reads %s", g_state.szValue,
-               user, exists ? path : "this file (the language's file does not exist)");
+    char user[88];
+    ReadUserLanguage(user);
+    // The launcher's own choice, which changes the path it reads.
+    char checked[kPathChars];
+    std::memcpy(checked, g_state.szIniPath, sizeof checked);
+    const bool chosen = ChooseLanguageFile();
+    PrintValue("Main", "Languages", "\"%s\": this machine's language is %s: the launcher reads %s", list,
+               user[0] ? user : "unknown", chosen ? g_state.szIniPath : "this file");
+    std::memcpy(g_state.szIniPath, checked, sizeof checked);
 }
 
 }  // namespace check

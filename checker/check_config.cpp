@@ -18,6 +18,7 @@
 #include "checker/report.h"
 #include "checker/value_checks.h"
 #include "config/loaders.h"
+#include "config/language_tags.h"
 #include "config/profile.h"
 #include "config/text_rules.h"
 #include "startup/setup_state.h"
@@ -201,6 +202,15 @@ void CheckProgram(const char* section, const char* value) {
              "is an absolute path, but the launcher puts the media folder in front of every Command: %s does "
              "not exist, so %s",
              quoted, failure);
+        return;
+    }
+    // The launcher adds no extension: "setup64" is not "setup64.exe".
+    char withExe[kValueChars + kPathChars + 4];
+    std::snprintf(withExe, sizeof withExe, "%s.exe", path);
+    const DWORD attributes = Attributes(withExe);
+    if (attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        Warn(section, "Command", "names %s, which does not exist: %s; the launcher adds no extension, so write "
+             "Command=%.200s.exe for the program beside it", quoted, failure, value);
         return;
     }
     Warn(section, "Command", "names %s, which does not exist: %s", quoted, failure);
@@ -412,12 +422,20 @@ void CheckKeyValue(const SectionInfo& section, const KeyInfo& key) {
     WarnNotes(name, Name(key.key), notes);
 }
 
+// A finding about what a button's keys mean together. A button that its
+// ShowIf hides on this machine is judged as shown, since it is shown
+// wherever its conditions hold; the line says so.
+void WarnButton(const char* section, const char* key, bool hiddenHere, const char* text) {
+    Warn(section, key, "%s%s", text,
+         hiddenHere ? " (the button is hidden here by its ShowIf, and shown where its conditions hold)" : "");
+}
+
 // What the keys mean together, from what the loaders made of them.
 void CheckButtonTogether(const SectionInfo& section) {
     const char* name = Name(section.name);
     const ButtonInfo& button = g_state.buttons[section.button - 1];
-    if (HiddenByShowIf(section.button)) return;  // shown on other machines: nothing is lost
-    if (!button.bVisible) {
+    const bool hiddenHere = HiddenByShowIf(section.button);
+    if (!button.bVisible && !hiddenHere) {
         char keys[64] = "";
         for (const char* key : {"Label", "Command", "ImageSel", "Open", "StartIn", "Arguments"}) {
             if (!Given(name, key)) continue;
@@ -433,28 +451,34 @@ void CheckButtonTogether(const SectionInfo& section) {
         return;
     }
     if (button.pszCommand) {
-        if (Given(name, "Open")) Warn(name, "Open", "is not read: the button's Command is started in its place");
+        if (Given(name, "Open")) {
+            WarnButton(name, "Open", hiddenHere, "is not read: the button's Command is started in its place");
+        }
     } else if (!Given(name, "Open")) {
-        Warn(name, "Command",
-             "is missing although the button is shown: a click shows \"No installation command to execute!\"");
+        WarnButton(name, "Command", hiddenHere,
+                   "is missing although the button is shown: a click shows \"No installation command to execute!\"");
         for (const char* key : {"StartIn", "Arguments"}) {
-            if (Given(name, key)) Warn(name, key, "has no effect: the button has neither a Command nor an Open value");
+            if (Given(name, key)) {
+                WarnButton(name, key, hiddenHere, "has no effect: the button has neither a Command nor an Open value");
+            }
         }
     }
     // A Text beside a picture is the button's stand-in when the picture does
     // not load, so only an alignment without any text is surely lost.
     if (Given(name, "AlignText") && !button.pszText) {
-        Warn(name, "AlignText", "has no effect: the button has no Text to align");
+        WarnButton(name, "AlignText", hiddenHere, "has no effect: the button has no Text to align");
     }
     if (Given(name, "PositionSel") && !button.hbmImageSel) {
-        Warn(name, "PositionSel",
-             "has no effect: the selected control is shown only with a picture, and ImageSel gives none");
+        WarnButton(name, "PositionSel", hiddenHere,
+                   "has no effect: the selected control is shown only with a picture, and ImageSel gives none");
     }
     if (!button.pszText && !button.pszLabel && !Given(name, "Name")) {
-        Warn(name, "Name",
-             "is missing: the button shows only a picture and has no Text or Label either, so screen readers "
-             "read it as \"Button %d\"",
-             section.button);
+        char text[200];
+        std::snprintf(text, sizeof text,
+                      "is missing: the button shows only a picture and has no Text or Label either, so screen "
+                      "readers read it as \"Button %d\"",
+                      section.button);
+        WarnButton(name, "Name", hiddenHere, text);
     }
 }
 
@@ -734,6 +758,44 @@ int CheckConfiguration() {
 
     FreeAllResources();
     return WarningCount();
+}
+
+namespace {
+
+// Whether the file at `path` turns the debug log on, read as the launcher
+// reads it.
+bool DebugIsOn(const char* path) {
+    char saved[kPathChars];
+    std::memcpy(saved, g_state.szIniPath, sizeof saved);
+    std::snprintf(g_state.szIniPath, sizeof g_state.szIniPath, "%s", path);
+    const bool on = ReadSetting("Main", "Debug") && EqualsNoCase(g_state.szValue, "On");
+    std::memcpy(g_state.szIniPath, saved, sizeof saved);
+    return on;
+}
+
+void WarnDebugOnDisc(const char* path) {
+    if (!DebugIsOn(path)) return;
+    Warn("Main", "Debug", "is On in %s: on a disc the log file cannot be created, so every user of the disc first "
+         "sees \"Unable to start debugging!\"; set Debug=Off for the disc", path);
+}
+
+}  // namespace
+
+void CheckForDisc() {
+    WarnDebugOnDisc(g_state.szIniPath);
+    if (!ReadSetting("Main", "Languages")) return;
+    char list[kValueChars];
+    std::snprintf(list, sizeof list, "%s", g_state.szValue);
+    const char* end = list + std::strlen(list);
+    // Cut as the launcher cuts the list; every language's file counts.
+    PickLanguage(list, "");
+    for (char* tag = list; tag < end; tag += std::strlen(tag) + 1) {
+        char path[kPathChars];
+        if (*tag && BuildLanguagePath(path, sizeof path, g_state.szIniPath, tag) &&
+            GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES) {
+            WarnDebugOnDisc(path);
+        }
+    }
 }
 
 }  // namespace check

@@ -14,5 +14,10 @@ bool CheckVersionMark();
 // then every finding. Returns the number of warnings.
 int CheckConfiguration();
 
+// For media bound for a disc: a warning at [Main] Debug for the file and for
+// each of its language files that turns the debug log on, which cannot be
+// created on a disc.
+void CheckForDisc();
+
 }  // namespace check
 }  // namespace setupmenu

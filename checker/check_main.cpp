@@ -3,10 +3,12 @@
 // make of it and what it would silently ignore; then the media folder's
 // autorun.inf, when it has one.
 //
-//   SetupMenuCheck [--name NAME] MEDIA_FOLDER [CONFIG]
+//   SetupMenuCheck [--name NAME] [--disc] MEDIA_FOLDER [CONFIG]
 //
-// Exit status: 0 clean, 1 warnings, 2 the launcher would refuse the file,
-// 3 the checker could not run (bad arguments, no such folder).
+// Exit status: 0 clean, 1 warnings, 2 the launcher would refuse the file (or
+// the one autorun.inf starts it with; with --disc also an autorun.inf that
+// does not start the launcher), 3 the checker could not run (bad arguments,
+// no such folder).
 #include <windows.h>
 
 #include <cstdio>
@@ -32,7 +34,7 @@ constexpr int kCannotRun = 3;
 
 void PrintUsage() {
     std::printf(
-        "usage: SetupMenuCheck [--name NAME] MEDIA_FOLDER [CONFIG]\n"
+        "usage: SetupMenuCheck [--name NAME] [--disc] MEDIA_FOLDER [CONFIG]\n"
         "\n"
         "Checks the launcher's configuration file in MEDIA_FOLDER as the launcher\n"
         "placed there would read it, and the folder's autorun.inf when it has one.\n"
@@ -47,9 +49,13 @@ void PrintUsage() {
         "  --name NAME   the launcher's file name or base name (Setup.exe or\n"
         "                Setup); without it, the program in MEDIA_FOLDER that\n"
         "                has a configuration file of its own name\n"
+        "  --disc        the media are bound for a disc: also warn about what\n"
+        "                cannot work there (Debug=On in the file or in any of\n"
+        "                its language files), and refuse an autorun.inf that\n"
+        "                starts a missing file or another program\n"
         "\n"
-        "exit status: 0 clean, 1 warnings, 2 the launcher would refuse the file,\n"
-        "3 the checker could not run\n");
+        "exit status: 0 clean, 1 warnings, 2 the launcher would refuse the file\n"
+        "(or the one autorun.inf starts it with), 3 the checker could not run\n");
 }
 
 bool FileExists(const char* path) {
@@ -173,6 +179,7 @@ bool FindLauncherName(const char* given, char* source, size_t capacity) {
 
 int Run(int argc, wchar_t** argv) {
     const wchar_t* name = nullptr;
+    bool forDisc = false;
     const wchar_t* positional[2] = {nullptr, nullptr};
     int positionals = 0;
     for (int i = 1; i < argc; ++i) {
@@ -182,6 +189,8 @@ int Run(int argc, wchar_t** argv) {
         }
         if (std::wcscmp(argv[i], L"--name") == 0 && i + 1 < argc) {
             name = argv[++i];
+        } else if (std::wcscmp(argv[i], L"--disc") == 0) {
+            forDisc = true;
         } else if (std::wcsncmp(argv[i], L"--", 2) == 0 || positionals == 2) {
             PrintUsage();
             return kCannotRun;
@@ -215,8 +224,14 @@ int Run(int argc, wchar_t** argv) {
     }
     PrintLine("version mark: [Version] Release gives a value: the launcher accepts the file");
     CheckConfiguration();
-    CheckAutorun();
+    if (forDisc) CheckForDisc();
+    const char* autorunRefused = CheckAutorun(forDisc);
     const int warnings = WarningCount();
+    if (autorunRefused) {
+        // Inserting the medium would not show the menu: as bad as refusing the file itself.
+        PrintLine("result: refused: %s", autorunRefused);
+        return kRefused;
+    }
     if (warnings == 0) {
         PrintLine("result: clean");
         return kClean;

@@ -28,7 +28,7 @@ set(SETUPMENU_WIN32_SOURCES
   config/condition_checks.cpp
   config/file_exists.cpp
   startup/language_file.cpp
-  startup/system_library.cpp
+  startup/one_menu.cpp
   diag/debug_log.cpp
   ui/backdrop.cpp
   ui/menu_dialog.cpp

@@ -17,19 +17,38 @@ using GetNativeSystemInfoProc = void(WINAPI*)(SYSTEM_INFO*);
 using RegOpenKeyExAProc = LONG(WINAPI*)(HKEY, const char*, DWORD, REGSAM, HKEY*);
 using RegQueryValueExAProc = LONG(WINAPI*)(HKEY, const char*, DWORD*, DWORD*, BYTE*, DWORD*);
 using RegCloseKeyProc = LONG(WINAPI*)(HKEY);
+using IsWow64ProcessProc = BOOL(WINAPI*)(HANDLE, BOOL*);
+using Wow64DisableRedirectionProc = BOOL(WINAPI*)(void**);
+using Wow64RevertRedirectionProc = BOOL(WINAPI*)(void*);
 
 // Processor architectures of GetNativeSystemInfo (PROCESSOR_ARCHITECTURE_*).
 constexpr WORD kProcessorAmd64 = 9;
 constexpr WORD kProcessorArm64 = 12;
 
 // The 64-bit view of the registry, where installers register
-// (KEY_WOW64_64KEY); 32-bit Windows, with its one view, ignores it.
+// (KEY_WOW64_64KEY). Systems older than the flag refuse it, so it is passed
+// only under WoW64, which they never have.
 constexpr REGSAM kView64 = 0x0100;
 
+// True for the 32-bit launcher on 64-bit Windows: there the conditions look
+// at the system as a 64-bit program sees it, since that is where 64-bit
+// products install. IsWow64Process is looked up: systems without it have no
+// WoW64.
+bool UnderWow64() {
+    if (sizeof(void*) == 8) return false;
+    BOOL wow64 = FALSE;
+    const auto isWow64 = FindEntry<IsWow64ProcessProc>(GetModuleHandleA("kernel32"), "IsWow64Process");
+    return isWow64 && isWow64(reinterpret_cast<HANDLE>(-1), &wow64) && wow64;
+}
+
 // A relative path is taken from the launcher's folder, after %VARIABLE%
-// references are expanded.
-bool PathExists(const char* written) {
+// references are expanded. Under WoW64, %ProgramFiles% and
+// %CommonProgramFiles% name the 64-bit folders (their W6432 twins exist from
+// Windows 7 on) and System32 is not redirected to SysWOW64.
+bool PathExists(char* written) {
     char expanded[kPathChars], path[kPathChars];
+    const bool wow64 = UnderWow64();
+    if (wow64 && GetEnvironmentVariableA("ProgramW6432", nullptr, 0)) NameNativeFolders(written);
     const DWORD length = ExpandEnvironmentStringsA(written, expanded, sizeof expanded);
     if (length == 0 || length > sizeof expanded) return false;
     const char* full = expanded;
@@ -37,7 +56,16 @@ bool PathExists(const char* written) {
         if (!ComposePath(path, sizeof path, g_state.szProgramDir, expanded)) return false;
         full = path;
     }
-    return FileExists(full, kFileOrFolder);
+    // Redirection is off for this one open only: with it off, a library
+    // loaded by the thread would come from the wrong folder.
+    const HMODULE kernel = GetModuleHandleA("kernel32");
+    const auto disable = FindEntry<Wow64DisableRedirectionProc>(kernel, "Wow64DisableWow64FsRedirection");
+    const auto revert = FindEntry<Wow64RevertRedirectionProc>(kernel, "Wow64RevertWow64FsRedirection");
+    void* saved = nullptr;
+    const bool off = wow64 && disable && revert && disable(&saved);
+    const bool found = FileExists(full, kFileOrFolder);
+    if (off) revert(saved);
+    return found;
 }
 
 bool RegistryHolds(const Condition& c) {
@@ -51,7 +79,7 @@ bool RegistryHolds(const Condition& c) {
     const LONG rootValue = static_cast<LONG>(0x80000000u + static_cast<unsigned>(c.root));
     const HKEY root = reinterpret_cast<HKEY>(static_cast<LONG_PTR>(rootValue));
     HKEY key;
-    if (open(root, c.path, 0, KEY_QUERY_VALUE | kView64, &key) != ERROR_SUCCESS) return false;
+    if (open(root, c.path, 0, KEY_QUERY_VALUE | (UnderWow64() ? kView64 : 0), &key) != ERROR_SUCCESS) return false;
     DWORD type = 0, number = 0, size = sizeof number;
     // A value larger than a DWORD exists as well: it only does not fit.
     const LONG result = c.valueName ? query(key, c.valueName, nullptr, &type, reinterpret_cast<BYTE*>(&number), &size)
@@ -91,7 +119,9 @@ Machine NativeMachine() {
 }
 
 bool ConditionIsTrue(const Condition& condition) {
-    if (condition.kind == ConditionKind::Exists) return PathExists(condition.path);
+    // The path lies in the value being decided, the launcher's own copy,
+    // which the parser has already cut in place.
+    if (condition.kind == ConditionKind::Exists) return PathExists(const_cast<char*>(condition.path));
     if (condition.kind == ConditionKind::Registry) return RegistryHolds(condition);
     return SystemConditionHolds(condition, RunningWindowsVersion(), NativeMachine());
 }

@@ -152,6 +152,17 @@ bool IsRootedPath(const char* path) {
     return drive >= 'a' && drive <= 'z' && path[1] == ':';
 }
 
+void NameNativeFolders(char* path) {
+    for (char* at = path; *at; ++at) {
+        char* end = at;
+        if (!TakeWord(&end, "%programfiles%") && !TakeWord(&end, "%commonprogramfiles%")) continue;
+        // The same length: "Files%" becomes "W6432%".
+        std::memcpy(end - 6, "W6432%", 6);
+        // The closing '%' starts no other reference, as the expansion reads it.
+        at = end - 1;
+    }
+}
+
 bool ConditionsHold(char* value, ConditionTest test) {
     bool failed = false;
     for (char* rest = value; rest;) {

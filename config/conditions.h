@@ -83,6 +83,12 @@ bool SystemConditionHolds(const Condition& condition, const WindowsVersion& runn
 // exists: puts the launcher's folder in front of every other path.
 bool IsRootedPath(const char* path);
 
+// The names of the 64-bit system's own folders, for a 32-bit program under
+// WoW64, whose %ProgramFiles% and %CommonProgramFiles% name the 32-bit ones:
+// each of these two references in `path` (any letter case) becomes
+// %ProgramW6432% or %CommonProgramW6432%, in place (the same length).
+void NameNativeFolders(char* path);
+
 // How the launcher decides a whole ShowIf value, which it cuts in place:
 // shown unless every condition is well formed and one of them fails. `test`
 // tells whether a condition, read without its '!', is true; once one has

@@ -8,7 +8,9 @@
 # name) in the started Wine environment STATE,
 # leaves its output in WORK/check.txt, shows its warnings on standard error
 # and returns 0 when the launcher accepts the configuration. When the launcher
-# would refuse it, or the checker could not run, it says so and returns 1.
+# would refuse it (or the configuration the folder's autorun.inf starts it
+# with: the checker's status 2), or the checker could not run, it says so and
+# returns 1. Arguments after MEDIA_FOLDER go to the checker.
 
 run_checker() {
   local script=$1 state=$2 checker=$3 work=$4 status=0 name=()
@@ -27,7 +29,8 @@ run_checker() {
     0) ;;
     1) echo "$script: the checker warns:" >&2
        grep -E '^(warning|result): ' "$work/check.txt" >&2 || true ;;
-    2) grep -E '^(configuration file|refused|the launcher shows|result): ' "$work/check.txt" >&2 || true
+    2) grep -E '^(configuration file|refused|the launcher shows|warning: \[autorun\] open|result): ' \
+         "$work/check.txt" >&2 || true
        echo "$script: the launcher would refuse this configuration" >&2
        return 1 ;;
     *) cat "$work/check.txt" "$work/check.err" >&2

@@ -13,10 +13,21 @@
 #                         for scripts/sign.sh. The folder itself is not changed.
 #   --checker EXE         the 64-bit SetupMenuCheck.exe to run under wine64
 #                         (default: built in build/disc)
+#   --allow-debug         make the image even though the configuration or one
+#                         of its language files has Debug=On
+#   --name NAME           the launcher's file name in the folder, when the
+#                         checker cannot tell which program it is
 #
-# First the configuration checker runs on the folder: when the launcher would
-# refuse its configuration, or the folder's autorun.inf starts it with one it
-# would refuse, there is no image; its warnings are shown and the image is made. When the folder has no autorun.inf, the image gets one that
+# The folder must hold the 32-bit launcher (a 64-bit build starts on no 32-bit
+# Windows), and its autorun.inf, when it has one, must start it. Then the
+# configuration checker runs on the folder and on each language's file
+# (SETUP.de.INI): when the launcher would refuse one of them, or the folder's
+# autorun.inf starts it with one it would refuse, there is no image.
+# Nor is there one when the configuration or any of its language files has
+# Debug=On: on a disc the log cannot be created,
+# and every user would first see "Unable to start debugging!" (--allow-debug
+# makes the image all the same). Other warnings are shown and the image is
+# made. When the folder has no autorun.inf, the image gets one that
 # starts the launcher, shows its icon and is labelled with Main/Title (cut to
 # the 32 characters Windows shows).
 #
@@ -32,6 +43,8 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 label=""
 checker=""
+allow_debug=0
+name=()
 sign=()
 
 usage() { sed -n '2,/^set -euo/p' "$0" | sed -e '$d' -e 's/^# \{0,1\}//' >&2; exit "${1:-2}"; }
@@ -43,6 +56,8 @@ while [ $# -gt 0 ]; do
   case $1 in
     --label) label=${2:?--label needs a value}; shift 2 ;;
     --checker) checker=${2:?--checker needs a value}; shift 2 ;;
+    --allow-debug) allow_debug=1; shift ;;
+    --name) name=(--name "${2:?--name needs a value}"); shift 2 ;;
     --sign|--password-file|--timestamp) sign+=("$1" "${2:?$1 needs a value}"); shift 2 ;;
     -h|--help) usage 0 ;;
     --) shift; names+=("$@"); break ;;
@@ -84,6 +99,7 @@ else
 fi
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/setupmenu-disc.XXXXXX")
+mkdir "$work/lang"
 cleanup() {
   rm -rf "$work"
   rm -f "$out.part"
@@ -95,17 +111,34 @@ trap cleanup EXIT
 
 # shellcheck source=scripts/checker-step.sh
 . "$root/scripts/checker-step.sh"
-run_checker make-disc "$state" "$checker" "$work" "$media" || fail "no image"
-# A disc whose autorun entry starts the launcher with a configuration it refuses
-# would show the refusal box when inserted.
-if grep -q '^warning: \[autorun\] open: .*: the launcher refuses it' "$work/check.txt"; then
-  fail "the autorun.inf starts the launcher with a configuration it refuses: no image"
+run_checker make-disc "$state" "$checker" "$work" "${name[@]}" "$media" --disc || fail "no image"
+# The checker's finding for media bound for a disc.
+if [ "$allow_debug" = 0 ] && grep -q '^warning: \[Main\] Debug: ' "$work/check.txt"; then
+  fail "Debug=On would greet every user of the disc with \"Unable to start debugging!\": set Debug=Off, or give --allow-debug: no image"
 fi
 
 # The launcher's file name, as the checker found it ("launcher: BASE (from FILE)").
 launcher=$(sed -n 's/^launcher: .* (from \([^;)]*\))$/\1/p' "$work/check.txt")
+if [ ${#name[@]} -gt 0 ]; then
+  launcher=${name[1]}
+  case ${launcher,,} in *.exe) ;; *) launcher=$launcher.exe ;; esac
+fi
+[ -n "$launcher" ] && [ -f "$media/$launcher" ] ||
+  fail "no launcher program${launcher:+ $launcher} in the folder: put the 32-bit SetupMenu.exe there under the configuration's base name: no image"
+if file -b "$media/$launcher" | grep -q '^PE32+'; then
+  fail "$launcher is a 64-bit build, which starts on no 32-bit Windows: put the shipped 32-bit launcher on the disc: no image"
+fi
 # Main/Title as the launcher reads it ("[Main] Title = "TEXT"", cut with "..." when long).
 title=$(sed -n 's/^\[Main\] Title = "\(.*\)"\(\.\.\.\)\{0,1\}$/\1/p' "$work/check.txt")
+
+# A language's file (SETUP.de.INI) is the whole configuration for its users:
+# each is checked as well, and one the launcher would refuse gives no image.
+if [ -n "$launcher" ]; then
+  while IFS= read -r -d '' file; do
+    run_checker make-disc "$state" "$checker" "$work/lang" --name "$launcher" "$media" "$(basename "$file")" \
+      --disc || fail "no image"
+  done < <(find "$media" -maxdepth 1 -type f -iname "${launcher%.*}.*.ini" -print0 | sort -z)
+fi
 
 # --- the image's contents ----------------------------------------------------------
 stage=$work/stage
@@ -114,9 +147,7 @@ cp -R -L "$media/." "$stage/"
 chmod -R u+rwX "$stage"
 
 if [ -z "$(find "$stage" -maxdepth 1 -iname autorun.inf)" ]; then
-  if [ -z "$launcher" ]; then
-    echo "make-disc: no launcher program in the folder: the image gets no autorun.inf" >&2
-  elif [[ $launcher == *[[:space:]]* ]]; then
+  if [[ $launcher == *[[:space:]]* ]]; then
     # The launcher would cut its command tail at the blank in its own name.
     echo "make-disc: the launcher's name \"$launcher\" holds a blank: the image gets no autorun.inf" >&2
   else

@@ -8,7 +8,8 @@
 # First the configuration checker runs on the copy of the folder, as
 # make-disc.sh runs it: its warnings are shown (a missing picture shows as a
 # grey placeholder), and when the launcher would refuse the configuration
-# there are no shots.
+# there are no shots. With --language, the language's file that the launcher
+# reads is checked as well.
 #
 # The copy of the folder gets the launcher under the configuration's base name
 # (so menu.ini is read by menu.exe, which also replaces a menu.exe already
@@ -18,8 +19,11 @@
 #                        for each button that is shown)
 #   menu-cancel.png      ... with the pointer over the Cancel control
 #   screen.png           the whole screen: backdrop and menu
-#   controls.json        where the launcher put the menu and its controls
-#                        (screen pixels), and which file shows which hover
+#   controls.json        the configuration file shown, where the launcher put
+#                        the menu and its controls (screen pixels; the client
+#                        area's origin is menu.client_screen, so a control's
+#                        Position is its rect less that origin), and which file
+#                        shows which hover
 #
 # Options:
 #   --config FILE    the configuration file in MEDIA_DIR (default: the one
@@ -208,8 +212,19 @@ mkdir -p "$out"
 
 # shellcheck source=scripts/checker-step.sh
 . "$root/scripts/checker-step.sh"
-run_checker preview "$state" "$checker" "$work" "$work/media" --name "$base.exe" ${tail:+"$tail"} ||
-  { echo "preview: no shots" >&2; exit 1; }
+# As a user of that language, when one is given: the checker then names the
+# language's file that the launcher reads, which is checked as well.
+(
+  if [ -n "$locale" ]; then { export LC_ALL=$locale; } 2>/dev/null; fi
+  run_checker preview "$state" "$checker" "$work" "$work/media" --name "$base.exe" ${tail:+"$tail"}
+) || { echo "preview: no shots" >&2; exit 1; }
+shown=$config_file
+reads=$(sed -n 's/^\[Main\] Languages = .*: the launcher reads \(.*\)$/\1/p' "$work/check.txt")
+if [ -n "$locale" ] && [ -n "$reads" ] && [ "$reads" != "this file" ]; then
+  shown=${reads##*\\}
+  run_checker preview "$state" "$checker" "$work" "$work/media" --name "$base.exe" "$shown" ||
+    { echo "preview: no shots" >&2; exit 1; }
+fi
 
 # The probe writes to a file, never straight into a pipe: Wine's helper
 # processes that it may start inherit its output and outlive it, and a pipe
@@ -331,7 +346,7 @@ for s in shots:
 json.dump({"configuration": sys.argv[3], "launcher": sys.argv[4], "menu": w,
            "screen": [int(sys.argv[5]), int(sys.argv[6])], "hovered": shots},
           open(sys.argv[7], "w"), indent=1)' \
-  "$layout" "$shots" "$config_file" "$base.exe" "$screen_w" "$screen_h" "$out/controls.json"
+  "$layout" "$shots" "$shown" "$base.exe" "$screen_w" "$screen_h" "$out/controls.json"
 
 # --- end the launcher with Escape ---------------------------------------------
 xdotool key Escape

@@ -20,14 +20,17 @@ constexpr LCTYPE kLocaleName = 0x5C;
 
 }  // namespace
 
-bool ChooseLanguageFile() {
-    if (!ReadSetting("Main", "Languages")) return false;
+bool ReadUserLanguage(char (&user)[88]) {
     // The language the user reads menus in, which may differ from the one
     // that formats dates and numbers.
+    user[0] = '\0';
+    return GetLocaleInfoA(MAKELCID(GetUserDefaultUILanguage(), SORT_DEFAULT), kLocaleName, user, sizeof user) != 0;
+}
+
+bool ChooseLanguageFile() {
+    if (!ReadSetting("Main", "Languages")) return false;
     char user[88];
-    if (!GetLocaleInfoA(MAKELCID(GetUserDefaultUILanguage(), SORT_DEFAULT), kLocaleName, user, sizeof user)) {
-        return false;
-    }
+    if (!ReadUserLanguage(user)) return false;
     char path[kPathChars];
     const char* tag = PickLanguage(g_state.szValue, user);
     if (!tag || !BuildLanguagePath(path, sizeof path, g_state.szIniPath, tag)) return false;

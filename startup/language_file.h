@@ -10,4 +10,8 @@ namespace setupmenu {
 // Otherwise nothing changes and the result is false.
 bool ChooseLanguageFile();
 
+// The user's interface language as a locale name ("pt-BR") in `user`;
+// false, with `user` empty, where the system cannot tell.
+bool ReadUserLanguage(char (&user)[88]);
+
 }  // namespace setupmenu

@@ -1,6 +1,7 @@
 // See program_paths.h.
 #include "startup/program_paths.h"
 
+#include <cstdint>
 #include <cstring>
 
 namespace setupmenu {
@@ -53,6 +54,17 @@ bool BuildConfigPath(char* out, size_t capacity, std::string_view programDir,
     }
     if (!fits) out[0] = '\0';
     return fits;
+}
+
+uint32_t HashConfigPath(const char* configPath) {
+    // 32-bit FNV-1a: two configuration files of one machine meet by chance
+    // once in four billion pairs.
+    uint32_t hash = 0x811C9DC5u;
+    for (const char* c = configPath; *c; ++c) {
+        const unsigned char byte = static_cast<unsigned char>(*c);
+        hash = (hash ^ (byte >= 'a' && byte <= 'z' ? byte - 32u : byte)) * 0x01000193u;
+    }
+    return hash;
 }
 
 }  // namespace setupmenu

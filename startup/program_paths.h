@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string_view>
 
 namespace setupmenu {
@@ -18,5 +19,12 @@ void SplitModulePath(char* path, char* exeName, size_t exeCapacity);
 // Returns false, leaving `out` empty, when the path would exceed `capacity`.
 bool BuildConfigPath(char* out, size_t capacity, std::string_view programDir,
                      std::string_view exeName, std::string_view tail);
+
+// A hash of a configuration file's path with its letters folded to upper
+// case, as the file system compares names: the run of one file is marked with
+// a name made from it ("SetupMenu." and its 8 hex digits, kRunMarkChars with
+// the terminator).
+constexpr size_t kRunMarkChars = 19;
+uint32_t HashConfigPath(const char* configPath);
 
 }  // namespace setupmenu

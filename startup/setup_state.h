@@ -6,6 +6,8 @@
 
 #include <windows.h>
 
+#include "startup/program_paths.h"
+
 namespace setupmenu {
 
 constexpr int kValueChars = 4096;    // szValue and szMessage
@@ -61,6 +63,7 @@ struct SetupState {
     char szExeName[kPathChars];
     char szProgramDir[kPathChars];   // ends in a backslash
     char szIniPath[kPathChars];
+    char szRunMark[kRunMarkChars];   // names this run of the configuration file (one_menu.h)
     SplashInfo splash;
     MainInfo main;
     CancelInfo cancel;
@@ -68,12 +71,13 @@ struct SetupState {
     HCURSOR hcurNormal;
     HCURSOR hcurHover;
     BOOL bExitOnLaunch;
+    BOOL bLaunching;                 // a button's confirmation or start is under way
     WNDPROC pfnStaticProc;
     BOOL bHovering;
     HWND hwndShownSel;               // the selected control shown for hwndSelection, or null
     // Keyboard and screen-reader access (ui/selection.h): the one selection
     // that the keyboard and the pointer share.
-    HWND hwndMenu;                   // the menu dialog, stored when it initialises
+    HWND hwndMenu;                   // the menu dialog from its initialisation until it ends
     HWND hwndSelection;              // the normal control selected, or null
     BOOL bFocusCues;                 // the selection shows the focus rectangle
 };

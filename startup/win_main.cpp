@@ -7,6 +7,7 @@
 #include "startup/command_tail.h"
 #include "startup/language_file.h"
 #include "startup/locate.h"
+#include "startup/one_menu.h"
 #include "startup/setup_state.h"
 #include "startup/teardown.h"
 #include "ui/backdrop.h"
@@ -19,6 +20,8 @@ bool IsAnsiLeadByte(unsigned char byte) { return IsDBCSLeadByte(byte) != FALSE; 
 int RunSetup(HINSTANCE instance, const char* tail) {
     LocateProgram();
     if (!LocateConfigFile(tail) || !HasVersionMark()) RefuseConfigFile(tail);
+    // Before the log is opened: a second run must not write over the first one's.
+    if (AnotherRunHasTheMenu()) return 0;
     if (ChooseLanguageFile() && !HasVersionMark()) RefuseConfigFile(tail);
 
     StartDebugLog();

@@ -85,17 +85,25 @@ using Self = ControlObject*;
 WCHAR g_wideText[kValueChars];
 
 int NumberOf(Self self) { return static_cast<int>(self - g_objects) + 1; }
-inline bool IsSelf(const ChildArgument& child) { return child.vt == VT_I4 && child.lVal == CHILDID_SELF; }
 
-HRESULT NewString(const WCHAR* text, BSTR* out) {
-    *out = Call<SysAllocStringProc>(kSysAllocString)(text);
-    return *out ? S_OK : E_OUTOFMEMORY;
+// Why an object does not answer for `child`, or S_OK when it does. Once the
+// menu has ended its texts are freed, while a screen reader may still hold
+// the object: from then on it answers nothing.
+HRESULT Refusal(const ChildArgument& child) {
+    if (child.vt != VT_I4 || child.lVal != CHILDID_SELF) return E_INVALIDARG;
+    return g_state.hwndMenu ? S_OK : E_FAIL;
 }
 
-HRESULT NumberVariant(LONG value, VARIANT* out) {
-    out->vt = VT_I4;
-    out->lVal = value;
-    return S_OK;
+// An answer in a new string, or none: `*out` is set either way.
+HRESULT TextAnswer(HRESULT refusal, const WCHAR* text, BSTR* out) {
+    *out = refusal ? nullptr : Call<SysAllocStringProc>(kSysAllocString)(text);
+    return refusal ? refusal : *out ? S_OK : E_OUTOFMEMORY;
+}
+
+HRESULT NumberAnswer(HRESULT refusal, LONG value, VARIANT* out) {
+    out->vt = refusal ? VT_EMPTY : VT_I4;
+    out->lVal = refusal ? 0 : value;
+    return refusal;
 }
 
 // ---- IUnknown and IDispatch ---------------------------------------------
@@ -135,11 +143,29 @@ HRESULT STDMETHODCALLTYPE NoText(Self, ChildArgument, BSTR* out) {
     *out = nullptr;
     return DISP_E_MEMBERNOTFOUND;
 }
+HRESULT STDMETHODCALLTYPE NoTypeInfo(Self, UINT, LCID, ITypeInfo** out) {
+    *out = nullptr;
+    return DISP_E_MEMBERNOTFOUND;
+}
+HRESULT STDMETHODCALLTYPE NoIdsOfNames(Self, REFIID, LPOLESTR*, UINT count, LCID, DISPID* ids) {
+    for (UINT i = 0; i < count; ++i) ids[i] = DISPID_UNKNOWN;
+    return DISP_E_UNKNOWNNAME;
+}
+HRESULT STDMETHODCALLTYPE NoInvoke(Self, DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT* result, EXCEPINFO*,
+                                   UINT*) {
+    if (result) result->vt = VT_EMPTY;
+    return DISP_E_MEMBERNOTFOUND;
+}
+HRESULT STDMETHODCALLTYPE NoHelpTopic(Self, BSTR* file, ChildArgument, LONG* topic) {
+    *file = nullptr;
+    *topic = 0;
+    return DISP_E_MEMBERNOTFOUND;
+}
 
 // ---- what the launcher gives the control -------------------------------
 
 HRESULT STDMETHODCALLTYPE GetName(Self self, ChildArgument child, BSTR* name) {
-    if (!IsSelf(child)) return E_INVALIDARG;
+    if (const HRESULT refusal = Refusal(child)) return TextAnswer(refusal, nullptr, name);
     const int n = NumberOf(self);
     char buttonSection[] = "Button0";
     buttonSection[6] = static_cast<char>('0' + n);
@@ -150,27 +176,28 @@ HRESULT STDMETHODCALLTYPE GetName(Self self, ChildArgument child, BSTR* name) {
     ComposeAccessibleName(given, button ? button->pszText : nullptr, button ? button->pszLabel : g_state.cancel.pszLabel,
                           n, g_state.szMessage, sizeof g_state.szMessage);
     MultiByteToWideChar(CP_ACP, 0, g_state.szMessage, -1, g_wideText, kValueChars);
-    return NewString(g_wideText, name);
+    return TextAnswer(S_OK, g_wideText, name);
 }
 
 HRESULT STDMETHODCALLTYPE GetRole(Self, ChildArgument child, VARIANT* role) {
-    return IsSelf(child) ? NumberVariant(ROLE_SYSTEM_PUSHBUTTON, role) : E_INVALIDARG;
+    return NumberAnswer(Refusal(child), ROLE_SYSTEM_PUSHBUTTON, role);
 }
 
+// Focused is where the keyboard focus really is: a confirmation box, for
+// one, takes it while the selection stays on the button.
 HRESULT STDMETHODCALLTYPE GetState(Self self, ChildArgument child, VARIANT* state) {
-    if (!IsSelf(child)) return E_INVALIDARG;
-    const bool selected = g_state.hwndSelection && g_state.hwndSelection == self->control;
-    return NumberVariant(STATE_SYSTEM_FOCUSABLE | (selected ? STATE_SYSTEM_FOCUSED : 0), state);
+    const bool focused = GetFocus() == self->control;
+    return NumberAnswer(Refusal(child), STATE_SYSTEM_FOCUSABLE | (focused ? STATE_SYSTEM_FOCUSED : 0), state);
 }
 
 HRESULT STDMETHODCALLTYPE GetDefaultAction(Self, ChildArgument child, BSTR* action) {
-    return IsSelf(child) ? NewString(L"Press", action) : E_INVALIDARG;
+    return TextAnswer(Refusal(child), L"Press", action);
 }
 
 HRESULT STDMETHODCALLTYPE DoDefaultAction(Self self, ChildArgument child) {
-    if (!IsSelf(child)) return E_INVALIDARG;
-    PressSelectable(self->control);
-    return S_OK;
+    const HRESULT refusal = Refusal(child);
+    if (!refusal) PressSelectable(self->control);
+    return refusal;
 }
 
 // ---- what the system's standard object knows ---------------------------
@@ -200,9 +227,9 @@ const void* const kEntries[] = {
     ENTRY(CountReference),                          // AddRef
     ENTRY(CountReference),                          // Release
     ENTRY(Zero),                                    // GetTypeInfoCount
-    ENTRY(NotOffered<UINT, LCID, void*>),           // GetTypeInfo
-    ENTRY(NotOffered<ChildArgument, void*>),              // GetIDsOfNames: five arguments of the same size
-    ENTRY(NotOffered<ChildArgument, ChildArgument>),            // Invoke: eight
+    ENTRY(NoTypeInfo),                              // GetTypeInfo
+    ENTRY(NoIdsOfNames),                            // GetIDsOfNames
+    ENTRY(NoInvoke),                                // Invoke
     ENTRY(Parent),                                  // get_accParent
     ENTRY(Zero),                                    // get_accChildCount
     ENTRY(NoText),                                  // get_accChild
@@ -212,7 +239,7 @@ const void* const kEntries[] = {
     ENTRY(GetRole),                                 // get_accRole
     ENTRY(GetState),                                // get_accState
     ENTRY(NoText),                                  // get_accHelp
-    ENTRY(NotOffered<void*, ChildArgument, void*>),       // get_accHelpTopic
+    ENTRY(NoHelpTopic),                             // get_accHelpTopic
     ENTRY(NoText),                                  // get_accKeyboardShortcut
     ENTRY(Focus),                                   // get_accFocus
     ENTRY(Zero),                                    // get_accSelection

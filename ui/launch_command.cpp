@@ -168,6 +168,10 @@ int LaunchButtonCommand(HWND dialog, int n) {
         return -2;
     }
     if (!StartButton(dialog, section, button.pszCommand, target)) {
+        // What was tried and the system's error, taken before the box's own calls change it.
+        char failure[32];
+        FormatBounded(failure, sizeof failure, "failed with error %lu", GetLastError());
+        LogStart(failure, button.pszCommand ? button.pszCommand : target, "", nullptr);
         MessageBoxA(dialog, "Unable to execute installation command!", "Setup Error!", MB_ICONERROR);
         return -1;
     }

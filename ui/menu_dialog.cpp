@@ -2,6 +2,7 @@
 #include "ui/menu_dialog.h"
 
 #include "resources/resource_ids.h"
+#include "startup/one_menu.h"
 #include "startup/setup_state.h"
 #include "ui/layout.h"
 #include "ui/selection.h"
@@ -9,14 +10,19 @@
 namespace setupmenu {
 namespace {
 
-// Both windows disappear at once; the backdrop then ends by itself.
+// Both windows disappear at once; the backdrop then ends by itself. From
+// here on the controls' accessible objects answer nothing (accessible.h).
 void EndMenu(HWND dialog, INT_PTR result) {
+    g_state.hwndMenu = nullptr;
     ShowWindow(dialog, SW_HIDE);
     ShowWindow(g_state.splash.hwndDlg, SW_HIDE);
     EndDialog(dialog, result);
 }
 
 void OnCommand(HWND dialog, WORD id) {
+    // A press that arrives while a confirmation box is open or a start is
+    // under way (their message loops deliver it here) does nothing.
+    if (g_state.bLaunching) return;
     int button = 0;
     switch (id) {
         case IDCANCEL:
@@ -28,7 +34,10 @@ void OnCommand(HWND dialog, WORD id) {
         case IDC_BUTTON3_TEXT: button = 3; break;
         default: return;
     }
-    if (LaunchButtonCommand(dialog, button) == 0 && g_state.bExitOnLaunch) EndMenu(dialog, IDOK);
+    g_state.bLaunching = TRUE;
+    const int result = LaunchButtonCommand(dialog, button);
+    g_state.bLaunching = FALSE;
+    if (result == 0 && g_state.bExitOnLaunch) EndMenu(dialog, IDOK);
 }
 
 // A normal control and its selected control share their record's colours.
@@ -62,6 +71,7 @@ INT_PTR OnStaticColour(HDC dc, HWND control) {
 INT_PTR CALLBACK MenuDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_INITDIALOG:
+            MarkMenu(dialog);
             InitMainControls(dialog);
             InitButtons(dialog);
             SubclassControls(dialog);

@@ -264,6 +264,10 @@ CASES = {
         "[Button1] ShowIf = \"exists:setup1.exe\": holds on this machine (it exists)",
         "[Button1] ShowIf = not every condition holds: not shown on this machine",
         "[Button2] ShowIf = none: always shown (default)"]),
+    # Hidden here, shown elsewhere: its keys are judged all the same.
+    "show_if_hidden_still_judged": clean_edited(
+        ("Button1", "ShowIf", "arch=x86"), ("Button1", "Command", None),
+        warnings=[("[Button1] Command", ("is missing although the button is shown", "hidden here by its ShowIf"))]),
     "languages": clean_edited(("Main", "Languages", "de, fr, pt-BR, de_DE"),
                               files={"SETUP.de.INI": VERSION, "SETUP.fr.INI": "[Main]\nTitle=x\n"}, warnings=[
         ("[Main] Languages", "fr: {media}SETUP.fr.INI has no [Version] Release value: the launcher refuses it"),
@@ -285,6 +289,8 @@ CASES = {
     "command_missing": clean_edited(("Button1", "Command", "nothere.exe"), warnings=[
         ("[Button1] Command", "names \"{media}nothere.exe\", which does not exist: a click shows \"Unable to "
                               "execute installation command!\"")]),
+    "command_without_extension": clean_edited(("Button1", "Command", "setup1"), warnings=[
+        ("[Button1] Command", ("names \"{media}setup1\", which does not exist", "write Command=setup1.exe"))]),
     "command_with_arguments": clean_edited(("Button1", "Command", "setup1.exe /S"), warnings=[
         ("[Button1] Command", ("carries the arguments \"/S\": the launcher takes the whole value as the "
                                "program's file name; \"{media}setup1.exe /S\" does not exist",
@@ -393,11 +399,12 @@ CASES = {
         ("[autorun] open", "starts \"{media}setup1.exe\", not the launcher SETUP.exe checked here")]),
     "autorun_open_launcher_in_subfolder": autorun(open_="sub\\setup2.exe", warnings=[
         ("[autorun] open", "not the launcher SETUP.exe checked here")]),
-    "autorun_open_configuration_missing": autorun(open_="SETUP.EXE menu", warnings=[
+    # Inserting the medium would show the refusal: the checker refuses as for the file itself.
+    "autorun_open_configuration_missing": autorun(open_="SETUP.EXE menu", status=2, warnings=[
         ("[autorun] open", "starts the launcher with \"menu\", so it reads \"{media}menu.INI\", which does not "
                            "exist: the launcher refuses it")]),
     "autorun_open_configuration_refused": autorun(open_="SETUP.EXE menu", files={"menu.INI": "[Main]\nTitle=x\n"},
-                                                  warnings=[
+                                                  status=2, warnings=[
         ("[autorun] open", "so it reads \"{media}menu.INI\", which has no [Version] Release value")]),
     "autorun_open_other_configuration": autorun(open_="SETUP.EXE menu", files={"menu.INI": VERSION}, status=0,
                                                 lines=["autorun: open starts the launcher with \"{media}menu.INI\", "

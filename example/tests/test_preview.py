@@ -138,7 +138,14 @@ class CheckerFirst(unittest.TestCase):
         ("refused", "refused", ["--config", "menu.ini"], 1,
          ["refused: [Version] Release is \"*NOT*\", which means no value",
           "the launcher would refuse this configuration", "preview: no shots"]),
+        # The language's file that is shown is checked too, and named in controls.json.
+        ("language", "language", ["--language", "de-DE"], 0, ["warning: [Button1] Position"]),
+        # The example's German menu.
+        ("German example", os.path.join(SOURCE, "example"), ["--language", "de-DE"], 0, ["warning: [Main] Image"]),
     ]
+    # The configuration that controls.json names as shown, and the menu's caption.
+    SHOWN = {"language": ("SETUP.de.INI", "Main_Title"),
+             "German example": ("SetupMenu.de.INI", "Einrichtung der Beispielmedien")}
 
     def test_the_checker_runs_first(self):
         work = tempfile.mkdtemp(prefix="preview-checks-", dir=os.environ.get("SETUPMENU_TEST_WORK"))
@@ -146,6 +153,12 @@ class CheckerFirst(unittest.TestCase):
         os.makedirs(refused)
         with open(os.path.join(refused, "menu.ini"), "w") as f:
             f.write("[Version]\nRelease=*NOT*\n")
+        language = os.path.join(work, "language")
+        os.makedirs(language)
+        for name, text in (("SETUP.ini", "[Version]\nRelease=1\n[Main]\nLanguages=de\n[Button1]\nText=x\n"),
+                           ("SETUP.de.INI", "[Version]\nRelease=1\n[Button1]\nText=x\nPosition=0,10\n")):
+            with open(os.path.join(language, name), "w") as f:
+                f.write(text)
         env = dict(os.environ, SETUPMENU_WINE_STATE=WINE64_STATE)
         for name, media, options, status, said in self.CASES:
             with self.subTest(name):
@@ -156,6 +169,10 @@ class CheckerFirst(unittest.TestCase):
                 for fragment in said:
                     self.assertIn(fragment, run.stderr)
                 self.assertEqual(os.path.exists(os.path.join(out, "menu.png")), status == 0)
+                if name in self.SHOWN:
+                    with open(os.path.join(out, "controls.json")) as f:
+                        layout = json.load(f)
+                    self.assertEqual((layout["configuration"], layout["menu"]["text"]), self.SHOWN[name])
 
 
 if __name__ == "__main__":

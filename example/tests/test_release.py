@@ -3,6 +3,7 @@
 commit's time; the example media runs from the unpacked folder; with --sign
 the launcher and the checker are signed and nothing else changes."""
 
+import json
 import os
 import re
 import struct
@@ -184,6 +185,22 @@ class ReleaseBundle(unittest.TestCase):
             shown = wine.probe_run("wait", "--exe", "SetupMenu.exe", "--title", title, "--visible",
                                    "--timeout", "20000")
             self.assertEqual(shown.returncode, 0, f"no menu titled {title!r}: {shown.stdout}")
+            # What a screen reader reads: every control a push button (0x2B) with its name and "Press".
+            menu = next(w for w in json.loads(wine.probe_run("dump", "--exe", "SetupMenu.exe").stdout)["windows"]
+                        if w["visible"] and any(c["id"] == 1014 for c in w["children"]))
+            controls = {c["id"]: c["hwnd"] for c in menu["children"]}
+            for control_id, name in ((1007, "Install Example One (asks first)"), (1008, "Install Example Two"),
+                                     (1009, "Read the Manual"), (1014, "Quit without installing")):
+                with self.subTest(control=control_id):
+                    reading = json.loads(wine.probe_run("acc", "--hwnd", controls[control_id].removeprefix("0x"))
+                                         .stdout)
+                    self.assertEqual((reading["name"], reading["role"], reading["action"]), (name, 0x2B, "Press"))
+            # Tab and Enter, the pointer never moved: the first button's question.
+            wine.xdotool("key", "Tab", "Return")
+            box = wine.probe_run("msgbox", "--exe", "SetupMenu.exe", "--press", "cancel", "--timeout", "20000")
+            self.assertEqual(box.returncode, 0, box.stdout)
+            self.assertEqual((json.loads(box.stdout)["caption"], json.loads(box.stdout)["text"]),
+                             ("Example One", "Install Application?"))
             time.sleep(0.5)
             wine.xdotool("mousemove", "2", "2")
             wine.xdotool("key", "Escape")
@@ -198,6 +215,25 @@ class ReleaseBundle(unittest.TestCase):
             log = f.read().split(b"\r\n")
         self.assertEqual(log[0], b"Debugging Started!")
         self.assertEqual(log[-2:], [b"Debugging Closed!", b""])
+
+        # "Read the Manual" (button 3, Open=manual.txt) opens it in Notepad, as on every Windows, and
+        # with Exit=ON the menu then ends (after a failed start it would show an error box and stay).
+        launcher = wine.start(shipped, media, os.path.join(self.work, "launcher2.out"))
+        try:
+            self.assertEqual(wine.probe_run("wait", "--exe", "SetupMenu.exe", "--child", "1014", "--visible",
+                                            "--timeout", "20000").returncode, 0)
+            pressed = wine.probe_run("command", "--exe", "SetupMenu.exe", "--child", "1014", "1009")
+            self.assertEqual(pressed.returncode, 0, pressed.stdout)
+            notepad = wine.probe_run("wait", "--exe", "notepad.exe", "--visible", "--timeout", "20000")
+            self.assertEqual(notepad.returncode, 0, notepad.stdout)
+            self.assertIn("manual", notepad.stdout.lower())
+            self.assertEqual(launcher.wait(timeout=20), 0)
+        finally:
+            wine.probe_run("kill", "--exe", "notepad.exe")
+            if launcher.poll() is None:
+                wine.probe_run("kill", "--exe", "SetupMenu.exe")
+                launcher.kill()
+                launcher.wait()
 
 
 class SignedRelease(unittest.TestCase):

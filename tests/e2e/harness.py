@@ -299,10 +299,12 @@ class Probe:
             raise AssertionError("probe usage failed (%s): %s" % (code, out))
         return json.loads(out)
 
-    def accessible(self, hwnd, press=False):
+    def accessible(self, hwnd, press=False, window=False):
         """{name, role, state, action} of a window's accessible object, as a
-        screen reader reads it; press runs its default action. None: no object."""
-        _, out = self.call("acc", _filter_args(hwnd=hwnd) + (["--press", "default"] if press else []))
+        screen reader reads it; press runs its default action; window: the
+        window's own object rather than its client object. None: no object."""
+        _, out = self.call("acc", _filter_args(hwnd=hwnd) + (["--press", "default"] if press else []) +
+                           (["window"] if window else []))
         return json.loads(out) if out.strip() else None
 
     def focus_events(self):

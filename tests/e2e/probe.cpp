@@ -34,10 +34,12 @@
 //   probe manifest EXE               the program file's manifest as the
 //                                    system reads it: run level, UI access,
 //                                    supported systems
-//   probe acc --hwnd HEX [--press default]  the control's accessible object as a
-//                                    screen reader reads it from outside:
-//                                    name, role, state, default action;
-//                                    --press default runs its default action
+//   probe acc --hwnd HEX [--press default] [window]  the control's accessible
+//                                    object as a screen reader reads it from
+//                                    outside: name, role, state, default
+//                                    action; --press default runs its default
+//                                    action; window: the window's own object
+//                                    instead of its client object
 //   probe focus-events               (serve mode) the EVENT_OBJECT_FOCUS events
 //                                    since the previous call, which starts
 //                                    listening the first time
@@ -305,7 +307,10 @@ std::string DescribeWindow(HWND hwnd, int zIndex, int depth) {
              Hex(isStatic ? static_cast<ULONG_PTR>(image) : 0).c_str());
     out += buffer;
     out += "\"class\": " + JsonString(className) + ", \"text\": " + JsonString(WindowText(hwnd));
-    if (!parent) out += ", \"exe\": " + JsonString(ExeOfPid(pid));
+    if (!parent) {
+        out += ", \"exe\": " + JsonString(ExeOfPid(pid));
+        out += std::string(", \"foreground\": ") + (GetForegroundWindow() == hwnd ? "true" : "false");
+    }
     out += ", \"rect\": " + JsonRect(window) + ", \"rect_in_parent\": " + JsonRect(inParent) +
            ", \"client\": " + JsonRect(client) + ", \"client_in_parent\": " + JsonRect(clientInParent) +
            ", \"client_screen\": " + JsonRect(clientScreen);
@@ -772,12 +777,14 @@ std::string Narrow(BSTR text) {
     return out;
 }
 
-// A window's client object read across processes, as a screen reader reads it
-// (__uuidof: MinGW's import library turns IID_IAccessible into a thunk).
+// A window's client object (or its window object) read across processes, as a
+// screen reader reads it (__uuidof: MinGW's import library turns
+// IID_IAccessible into a thunk).
 int Accessible(const Options& options) {
     IAccessible* object = nullptr;
     CoInitialize(nullptr);
-    if (FAILED(AccessibleObjectFromWindow(options.filter.hwnd, static_cast<DWORD>(OBJID_CLIENT),
+    const bool window = !options.positional.empty() && options.positional[0] == "window";
+    if (FAILED(AccessibleObjectFromWindow(options.filter.hwnd, static_cast<DWORD>(window ? OBJID_WINDOW : OBJID_CLIENT),
                                           __uuidof(IAccessible), reinterpret_cast<void**>(&object)))) {
         return 1;
     }

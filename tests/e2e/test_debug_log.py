@@ -75,7 +75,9 @@ class DebugLogTests(harness.E2ETestCase):
         first, _, first_menu = self.start_menu(media)
         self.assertEqual(media.read("SETUP.log"), OPENED)
 
-        second = media.start()
+        # A sub-menu's configuration: the same file would only bring the first menu forward.
+        media.write_ini(debug_ini("On"), name="other.INI")
+        second = media.start(tail="other")
         box = second.msgbox(press="ok")
         self.assertIsNotNone(box, "the second launcher did not report the log")
         self.assertEqual((box["caption"], box["text"]), ("Setup Error!", "Unable to start debugging!"))

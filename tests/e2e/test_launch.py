@@ -8,6 +8,7 @@ test prefix for a recording viewer. The keyboard and a screen reader's
 default action press a button as a click does."""
 
 import os
+import re
 
 import harness
 from harness import ID_BUTTON_NORMAL, IDCANCEL
@@ -71,14 +72,19 @@ class LaunchTests(harness.E2ETestCase):
         self.assertTrue(menu.visible)
 
     def test_confirmation_box(self):
-        # (how the confirmation is answered, whether the child starts)
-        cases = [("ok", True), ("cancel", False), ("close", False)]
-        for answer, starts in cases:
-            with self.subTest(answer=answer):
+        # (how the confirmation is answered, whether the child starts, presses while the box is open)
+        cases = [("ok", True, 0), ("cancel", False, 0), ("close", False, 0),
+                 # A press while the box is open does nothing: one box, one start.
+                 ("ok", True, 1)]
+        for answer, starts, presses in cases:
+            with self.subTest(answer=answer, presses=presses):
                 media = self.media("SETUP", ini=launch_ini({1: {"Label": "Product One", "Command": "inst.exe"}}))
                 media.add_child("inst.exe")
                 launch, _, menu = self.start_menu(media)
                 self.click_button(launch, 1)
+                for _ in range(presses):
+                    self.assertIsNotNone(launch.msgbox())
+                    launch.command(ID_BUTTON_NORMAL[1])
                 box = launch.msgbox(press=answer)
                 self.assertIsNotNone(box, "no confirmation box")
                 self.assertEqual((box["caption"], box["text"]), ("Product One", CONFIRM))
@@ -199,7 +205,9 @@ class LaunchTests(harness.E2ETestCase):
                 keys = {"Command": command}
                 if label:
                     keys["Label"] = label
-                media = self.media("SETUP", ini=launch_ini({2: keys}, exit_value))
+                ini = launch_ini({2: keys}, exit_value)
+                ini["Main"]["Debug"] = "On"
+                media = self.media("SETUP", ini=ini)
                 media.add_child("inst.exe")
                 launch, _, menu = self.start_menu(media)
                 self.click_button(launch, 2)
@@ -215,6 +223,10 @@ class LaunchTests(harness.E2ETestCase):
                 self.assertEqual(media.records("inst.exe"), [])
                 launch.command(IDCANCEL)
                 self.assertEqual(launch.wait_exit(), 0)
+                # The log says what was tried and the system's error.
+                self.assertRegex(media.read(media.log_name).decode("latin-1"),
+                                 r'\r\nLaunchButtonCommand: failed with error [1-9][0-9]*: "%s"\r\n'
+                                 % re.escape(media.winpath() + command))
 
     def test_keys_and_default_action_press_as_a_click(self):
         # (keys, or "press" for a screen reader's default action on button 2; the buttons; what follows).
@@ -241,9 +253,11 @@ class LaunchTests(harness.E2ETestCase):
                     self.assertEqual(launch.wait_exit(), 0)
                     continue
                 if outcome.startswith("asks"):
-                    # A picture with a Label reads as the Label; the selected button is focused.
+                    # A picture with a Label reads as the Label; the box has the keyboard, so the
+                    # selected button reads as focusable but not focused.
+                    self.assertIsNotNone(launch.msgbox())
                     reading = harness.probe.accessible(menu.child(ID_BUTTON_NORMAL[1]).hwnd)
-                    self.assertEqual((reading["name"], reading["state"]), ("Product", 0x100004))
+                    self.assertEqual((reading["name"], reading["state"]), ("Product", 0x100000))
                     box = launch.msgbox(press="cancel")
                     self.assertEqual((box["caption"], box["text"]), (outcome[5:], CONFIRM))
                 self.assertEqual(len(media.wait_records("inst.exe", 1, timeout=5 if outcome == "starts" else 1)),

@@ -164,7 +164,9 @@ def configurations():
                 "Button2": {"Text": "Neg", "Position": "-10,-20", "ImageSel": "sel2.bmp"},
                 # One number only: y is 0, so no move; a zero y in PositionSel
                 # gives the default place with the normal control's size.
-                "Button3": {"Text": "Mid", "AlignText": "Center", "Position": "15", "PositionSel": "120,0"},
+                # The Text names the button before its Label.
+                "Button3": {"Text": "Mid", "AlignText": "Center", "Position": "15", "PositionSel": "120,0",
+                            "Label": "Asked"},
                 "Cancel": {},
             },
             "controls": [
@@ -289,6 +291,7 @@ class LayoutTests(harness.E2ETestCase):
         _, menu = launch.wait_menu()
         image = screen.screenshot()
         readings = {i: harness.probe.accessible(menu.child(i).hwnd) for i in config["names"]}
+        windows = {i: harness.probe.accessible(menu.child(i).hwnd, window=True) for i in config["names"]}
         harness.probe.focus_events()
         screen.key(*KEYS)
         ids = {c.hwnd: c["id"] for c in menu.children}
@@ -296,7 +299,8 @@ class LayoutTests(harness.E2ETestCase):
         while len(focus) < len(KEYS) and time.monotonic() < deadline:
             focus += [ids.get(h) for h in harness.probe.focus_events()]
         screen.key("Escape")
-        return {"config": config, "menu": menu, "image": image, "readings": readings, "focus": focus,
+        return {"config": config, "menu": menu, "image": image, "readings": readings, "windows": windows,
+                "focus": focus,
                 "exit": launch.wait_exit()}
 
     def each_run(self):
@@ -405,10 +409,13 @@ class LayoutTests(harness.E2ETestCase):
 
     def test_screen_readers_read_each_shown_control_as_a_push_button(self):
         for name, config, _, _ in self.each_run():
-            readings = [run for run in self.runs if run["config"] is config][0]["readings"]
+            run = [run for run in self.runs if run["config"] is config][0]
+            readings = run["readings"]
             for control_id, expected in config["names"].items():
                 with self.subTest(name, control=control_id):
                     reading = readings[control_id]
+                    # Only the client object is the launcher's: the window's stays the system's.
+                    self.assertNotEqual(run["windows"][control_id]["role"], ROLE_PUSHBUTTON)
                     if expected is None:
                         self.assertNotEqual(reading["role"], ROLE_PUSHBUTTON)  # hidden: the system's own object
                     else:

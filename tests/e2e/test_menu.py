@@ -223,6 +223,9 @@ class ShowIfTests(harness.E2ETestCase):
     uses, and the Windows version is set for this test's program name only."""
 
     KEY = "HKLM\\Software\\SetupMenuE2E\\ShowIf"
+    # Files of the prefix's 64-bit system, by their Linux paths.
+    FILES = ["Program Files/SetupMenuE2E/native.txt", "Program Files/Common Files/SetupMenuE2E/native.txt",
+             "windows/system32/setupmenu_e2e_native.txt", "Program Files (x86)/SetupMenuE2E/x86.txt"]
     APP = "HKCU\\Software\\Wine\\AppDefaults\\SHOWIF.exe"
 
     # (ShowIf, shown), three buttons to a run. Wine reports 6.1.7601 for "win7".
@@ -232,6 +235,14 @@ class ShowIfTests(harness.E2ETestCase):
         ("exists:data\\marker.txt", True), ("exists:data\\missing.txt", False), ("exists:data", True),
         ("exists:%SETUPMENU_SHOWIF%\\marker.txt", True), ("!exists:%SETUPMENU_SHOWIF%\\marker.txt", False),
         ("exists:%windir%\\system32", True),
+        # What a 64-bit program sees, from either build: the native folders,
+        # System32 itself; the 32-bit folder by its own name only.
+        ("exists:%ProgramFiles%\\SetupMenuE2E\\native.txt", True),
+        ("exists:%CommonProgramFiles%\\SetupMenuE2E\\native.txt", True),
+        ("exists:%windir%\\System32\\setupmenu_e2e_native.txt", True),
+        ("exists:%ProgramFiles%\\SetupMenuE2E\\x86.txt", False),
+        ("exists:%ProgramFiles(x86)%\\SetupMenuE2E\\x86.txt", True),
+        ("exists:%ProgramFiles(x86)%\\SetupMenuE2E\\native.txt", False),
         ("reg:" + KEY, True), ("reg:" + KEY + "\\Missing", False), ("reg:" + KEY + "@Name", True),
         ("reg:" + KEY + "@Missing", False), ("reg:" + KEY + "@Level>=5", True), ("reg:" + KEY + "@Level>=6", False),
         ("reg:" + KEY + "@Name>=0", False),  # not a DWORD
@@ -247,12 +258,19 @@ class ShowIfTests(harness.E2ETestCase):
         harness.wine_reg("add", cls.KEY, "/v", "Name", "/t", "REG_SZ", "/d", "x", "/f")
         harness.wine_reg("add", cls.KEY + "32", "/f", "/reg:32")
         harness.wine_reg("add", cls.APP, "/v", "Version", "/d", "win7", "/f")
+        for name in cls.FILES:
+            path = os.path.join(harness.environment().state, "prefix", "drive_c", name)
+            os.makedirs(os.path.dirname(path), exist_ok=True)
+            with open(path, "w") as f:
+                f.write("x")
 
     @classmethod
     def tearDownClass(cls):
         harness.wine_reg("delete", "HKLM\\Software\\SetupMenuE2E", "/f")
         harness.wine_reg("delete", "HKLM\\Software\\SetupMenuE2E", "/f", "/reg:32")
         harness.wine_reg("delete", cls.APP, "/f")
+        for name in cls.FILES:
+            os.remove(os.path.join(harness.environment().state, "prefix", "drive_c", name))
 
     def test_buttons_follow_their_conditions(self):
         for first in range(0, len(self.CASES), 3):

@@ -121,6 +121,22 @@ class AcceptedFileTests(harness.E2ETestCase):
                 self.assertEqual(menu["text"], "picked " + used)
                 self.assertEqual(self.end_with_escape(launch), 0)
 
+    def test_one_menu_per_configuration_file(self):
+        # AutoPlay and a double click together: a second start of the same
+        # file (its name as the file system compares it) brings the first
+        # menu to the front and ends; another file, a sub-menu's, opens its own.
+        media = self.media("SETUP")
+        media.write_ini({"Version": {"Release": "1"}, "Main": {"Title": "sub-menu"}}, name="SUB.INI")
+        first, _, menu = self.start_menu(media)
+        sub, _, sub_menu = self.start_menu(media, tail="sub")
+        self.assertTrue(harness.probe.dump(hwnd=sub_menu.hwnd)[0]["foreground"])
+        again = media.start(tail="setup.ini")
+        self.assertEqual(again.wait_exit(), 0)
+        self.assertTrue(harness.probe.dump(hwnd=menu.hwnd)[0]["foreground"])
+        for launch in (first, sub):
+            self.assertTrue(launch.command(2))  # IDCANCEL
+            self.assertEqual(launch.wait_exit(), 0)
+
     def test_language_file_for_the_users_language(self):
         # (LC_ALL of the launcher, Main/Languages of the file named as today,
         # language files on the media, command tail, the file the menu comes from)

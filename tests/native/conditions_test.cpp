@@ -143,5 +143,27 @@ TEST(ConditionsHold, AllMustHoldAndAMalformedOneShowsTheButton) {
     }
 }
 
+TEST(NameNativeFolders, OnlyTheTwoFolderReferencesChange) {
+    const struct {
+        const char* written;
+        const char* native;
+    } cases[] = {
+        {"%ProgramFiles%\\Vendor\\app.exe", "%ProgramW6432%\\Vendor\\app.exe"},
+        {"%PROGRAMFILES%\\a;%commonprogramfiles%", "%PROGRAMW6432%\\a;%commonprogramW6432%"},
+        {"%ProgramFiles(x86)%\\a", "%ProgramFiles(x86)%\\a"},
+        {"%ProgramFiles\\%ProgramFilesX%", "%ProgramFiles\\%ProgramFilesX%"},
+        {"%%ProgramFiles%%", "%%ProgramW6432%%"},
+        // The first reference's closing '%' opens nothing.
+        {"%ProgramFiles%ProgramFiles%", "%ProgramW6432%ProgramFiles%"},
+        {"C:\\Program Files\\a", "C:\\Program Files\\a"},
+        {"", ""},
+    };
+    for (const auto& c : cases) {
+        std::string path = c.written;
+        NameNativeFolders(path.data());
+        EXPECT_EQ(path, c.native) << c.written;
+    }
+}
+
 }  // namespace
 }  // namespace setupmenu

@@ -11,6 +11,7 @@
 namespace {
 
 using setupmenu::BuildConfigPath;
+using setupmenu::HashConfigPath;
 using setupmenu::SplitModulePath;
 
 constexpr size_t kPathCapacity = 516;
@@ -238,4 +239,25 @@ TEST(BuildConfigPath, ZeroCapacityWritesNothing) {
     EXPECT_EQ(guard, 'G');
 }
 
+TEST(HashConfigPath, OneMarkPerFileAsTheFileSystemComparesNames) {
+    const struct {
+        const char* a;
+        const char* b;
+        bool same;
+    } cases[] = {
+        {"D:\\SETUP.INI", "d:\\setup.ini", true},
+        {"D:\\Menü\\a.ini", "d:\\MENü\\A.INI", true},
+        {"D:\\SETUP.INI", "D:\\SETUP2.INI", false},
+        {"D:\\SETUP.INI", "E:\\SETUP.INI", false},
+        {"D:\\sub\\menu.ini", "D:\\sub\\menu.ini ", false},
+        {"", "D:", false},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(HashConfigPath(c.a) == HashConfigPath(c.b), c.same) << c.a << " / " << c.b;
+    }
+    // FNV-1a of nothing is its offset basis.
+    EXPECT_EQ(HashConfigPath(""), 0x811C9DC5u);
+}
+
 }  // namespace
+

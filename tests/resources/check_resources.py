@@ -68,8 +68,10 @@ IMPORTS = [
     ("KERNEL32", "L C",      "NT 4.0", "GetShortPathNameW"),
     ("KERNEL32", "L C",      "2000",   "GetFileSizeEx GetUserDefaultUILanguage"),
     ("KERNEL32", "L C",      "NT 3.1", "LoadLibraryA"),
-    ("KERNEL32", "L",        "NT 3.1", "CreateProcessA GetCommandLineA GetCurrentDirectoryA OutputDebugStringA "
-                                       "SetFilePointer WriteFile"),
+    ("KERNEL32", "L",        "NT 3.1", "CreateMutexA CreateProcessA GetCommandLineA GetCurrentDirectoryA "
+                                       "OutputDebugStringA SetFilePointer WriteFile"),
+    # Only a 32-bit program can run under WoW64, where exists: reads ProgramW6432.
+    ("KERNEL32", "L32 C32",  "NT 3.1", "GetEnvironmentVariableA"),
     ("KERNEL32", "C",        "NT 3.1", "CreateSemaphoreW DeleteCriticalSection EnterCriticalSection FindClose "
                                        "FindFirstFileA FindNextFileA GetCurrentThreadId "
                                        "GetFileAttributesW GetFullPathNameW GetModuleHandleW GetPrivateProfileSectionA "
@@ -86,6 +88,7 @@ IMPORTS = [
     ("USER32",   "L C",      "NT 3.1", "GetDesktopWindow GetWindowRect MessageBoxA"),
     ("USER32",   "L C",      "NT 4.0", "CopyImage LoadImageA"),
     ("USER32",   "L",        "NT 3.1", "BeginPaint CallWindowProcA DialogBoxParamA DrawFocusRect EndDialog EndPaint "
+                                       "EnumWindows GetPropA SetPropA "
                                        "GetClientRect GetCursorPos GetDlgItem GetFocus GetKeyState GetSystemMetrics "
                                        "GetWindowLongA InvalidateRect IsWindow KillTimer LoadCursorA MapWindowPoints "
                                        "PostMessageA PtInRect SendDlgItemMessageA SetCursor SetDlgItemTextA SetFocus "

@@ -144,6 +144,10 @@ case $action in
     DISPLAY=$(cat "$state/display")
     export DISPLAY
     create_prefix
+    # Every Windows opens a .txt file in Notepad; Wine's prefix knows the type
+    # (txtfile) but not the extension, and media open text files (the
+    # example's manual). Also for prefixes made before this line.
+    run reg add 'HKCR\.txt' /ve /d txtfile /f >>"$state/wineboot.log" 2>&1 || true
     if [ "$wow64" = 1 ]; then
       # A 32-bit program that must come back with its own exit code: Wine
       # fails some WoW64 starts and still exits 0, so 0 would prove nothing.
