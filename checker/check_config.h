@@ -14,5 +14,9 @@ bool CheckVersionMark();
 // then every finding. Returns the number of warnings.
 int CheckConfiguration();
 
+// Deletes the brushes the loaders made, which the launcher keeps until it
+// ends; a checker that loads again and again must not gather them.
+void DeleteLoadedBrushes();
+
 }  // namespace check
 }  // namespace setupmenu

@@ -1,7 +1,11 @@
 """The backdrop and the menu dialog while the launcher runs: the two
-windows, the ways of ending the run, and the colours on the screen."""
+windows, the ways of ending the run, and the colours on the screen; and the
+same menu in the checker's live preview (SetupMenuCheck --watch)."""
 
 import os
+import subprocess
+import tempfile
+import time
 
 import harness
 from harness import IDCANCEL, ID_CANCEL, ID_MAIN_IMAGE, ID_BUTTON_NORMAL, ID_SPLASH_IMAGE, screen
@@ -268,6 +272,84 @@ class ShowIfTests(harness.E2ETestCase):
                 for n, (condition, shown) in enumerate(rows, 1):
                     self.assertEqual(menu.child(ID_BUTTON_NORMAL[n]).visible, shown, condition)
                 self.assertEqual(self.end_with_escape(launch), 0)
+
+
+class PreviewTests(harness.E2ETestCase):
+    """The checker of the same build shows the launcher's menu and follows
+    the saved files, while clicks start nothing."""
+
+    def poll(self, what, check, timeout=15.0):
+        """check() until it gives something true; fails after the deadline."""
+        deadline = time.monotonic() + timeout
+        while True:
+            result = check()
+            if result or time.monotonic() > deadline:
+                self.assertTrue(result, what)
+                return result
+            time.sleep(0.1)
+
+    def test_follows_saves_and_starts_nothing(self):
+        env = harness.environment()
+        ini = {"Version": {"Release": "1"}, "Main": {"Title": "First"},
+               "Button1": {"Text": "Go", "Command": "child.exe", "Arguments": "/S"}}
+        media = self.media("SETUP", ini=ini)
+        media.add_child("child.exe")
+        files = sorted(os.listdir(media.dir))
+        out = tempfile.NamedTemporaryFile(dir=env.work, suffix=".txt")
+        self.addCleanup(out.close)
+        screen.park_pointer()
+        watch = subprocess.Popen([env.wrapper, env.checker, "--watch", media.winpath()], stdin=subprocess.DEVNULL,
+                                 stdout=out, stderr=subprocess.STDOUT, start_new_session=True)
+        self.addCleanup(lambda: watch.poll() is None and harness.probe.kill(exe="SetupMenuCheck.exe"))
+
+        def text():
+            with open(out.name, "rb") as f:
+                return f.read().decode("latin-1")
+        windows = harness.probe.wait(exe="SetupMenuCheck.exe", child=ID_CANCEL)
+        self.assertIsNotNone(windows, "no preview window: " + text())
+        menu = harness.find_menu(windows)
+        self.assertEqual(menu["text"], "First")
+        self.assertFalse(harness.find_backdrop(windows), "the preview shows no backdrop")
+        self.assertIn("result: clean", text())
+
+        # A save rebuilds the menu: new caption, button moved.
+        ini["Main"]["Title"] = "Second"
+        ini["Button1"]["Position"] = "40,60"
+        media.write_ini(ini)
+        def rebuilt():
+            menu = harness.find_menu(harness.probe.dump(exe="SetupMenuCheck.exe"))
+            button = menu.child(ID_BUTTON_NORMAL[1]) if menu and menu.has_child(ID_CANCEL) else None
+            return button and menu["text"] == "Second" and button["rect_in_parent"][:2] == [40, 60] and menu
+        menu = self.poll("the menu follows the save", rebuilt)
+        self.poll("the findings again", lambda: text().count("result: clean") == 2)
+
+        # The pointer's place in the client area shows in the caption.
+        left, top = menu["client_screen"][:2]
+        screen.move(left + 7, top + 9)
+        self.poll("the pointer's place", lambda: harness.find_menu(harness.probe.dump(exe="SetupMenuCheck.exe"))
+                  ["text"] == "Second - pointer at 7,9")
+        screen.park_pointer()
+
+        # A click says what would start, and starts nothing.
+        screen.click(*menu.child(ID_BUTTON_NORMAL[1]).centre())
+        command = media.winpath("child.exe")
+        self.poll("the click is described", lambda: 'click: [Button1]: the launcher starts %s with the command line '
+                  '"\"%s\" /S" in %s' % (command, command, media.winpath()) in text())
+        self.assertIn("preview: nothing started", text())
+        self.assertIsNone(harness.probe.msgbox(timeout=1.0, exe="SetupMenuCheck.exe"))
+        self.assertEqual(media.records("child.exe"), [])
+
+        # A refused file keeps the last menu and says why.
+        media.write_ini({"Main": {"Title": "Third"}})
+        self.poll("the refusal is reported", lambda: "the menu on screen stays as it was last built" in text())
+        self.assertIn("refused: the file has no [Version] section", text())
+        self.assertEqual(harness.find_menu(harness.probe.dump(exe="SetupMenuCheck.exe"))["hwnd"], menu["hwnd"])
+
+        # Closing the window ends it; nothing was written to the media folder.
+        self.assertTrue(harness.probe.syscommand_close(exe="SetupMenuCheck.exe"))
+        self.assertEqual(watch.wait(harness.WAIT_TIMEOUT), 0, text())
+        self.assertIn("preview: ended", text())
+        self.assertEqual(sorted(os.listdir(media.dir)), files)
 
 
 if __name__ == "__main__":
