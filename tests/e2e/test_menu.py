@@ -288,18 +288,15 @@ class PreviewTests(harness.E2ETestCase):
                 return result
             time.sleep(0.1)
 
-    def test_follows_saves_and_starts_nothing(self):
+    def start_watch(self, media, *options):
+        """Starts the preview; returns (process, its output so far as a function, its menu)."""
         env = harness.environment()
-        ini = {"Version": {"Release": "1"}, "Main": {"Title": "First"},
-               "Button1": {"Text": "Go", "Command": "child.exe", "Arguments": "/S"}}
-        media = self.media("SETUP", ini=ini)
-        media.add_child("child.exe")
-        files = sorted(os.listdir(media.dir))
         out = tempfile.NamedTemporaryFile(dir=env.work, suffix=".txt")
         self.addCleanup(out.close)
         screen.park_pointer()
-        watch = subprocess.Popen([env.wrapper, env.checker, "--watch", media.winpath()], stdin=subprocess.DEVNULL,
-                                 stdout=out, stderr=subprocess.STDOUT, start_new_session=True)
+        watch = subprocess.Popen([env.wrapper, env.checker, "--watch"] + list(options) + [media.winpath()],
+                                 stdin=subprocess.DEVNULL, stdout=out, stderr=subprocess.STDOUT,
+                                 start_new_session=True)
         self.addCleanup(lambda: watch.poll() is None and harness.probe.kill(exe="SetupMenuCheck.exe"))
 
         def text():
@@ -307,9 +304,34 @@ class PreviewTests(harness.E2ETestCase):
                 return f.read().decode("latin-1")
         windows = harness.probe.wait(exe="SetupMenuCheck.exe", child=ID_CANCEL)
         self.assertIsNotNone(windows, "no preview window: " + text())
-        menu = harness.find_menu(windows)
+        return watch, text, harness.find_menu(windows)
+
+    def close_watch(self, watch, text):
+        self.assertTrue(harness.probe.syscommand_close(exe="SetupMenuCheck.exe"))
+        self.assertEqual(watch.wait(harness.WAIT_TIMEOUT), 0, text())
+        self.assertIn("preview: ended", text())
+
+    def test_another_language_and_machine(self):
+        shown = {"Text": "64-bit", "ShowIf": "arch=x64"}
+        media = self.media("SETUP", ini={"Version": {"Release": "1"}, "Main": {"Title": "Setup", "Languages": "de"},
+                                         "Button1": shown})
+        media.write_ini({"Version": {"Release": "1"}, "Main": {"Title": "Einrichtung"}, "Button1": shown},
+                        name="SETUP.de.INI")
+        watch, text, menu = self.start_watch(media, "--language", "de", "--assume", "arch=x86")
+        self.assertEqual(menu["text"], "Einrichtung")
+        self.assertFalse(menu.child(ID_BUTTON_NORMAL[1]).visible)
+        self.assertIn("preview: [Button1] on the machine assumed: not shown", text())
+        self.close_watch(watch, text)
+
+    def test_follows_saves_and_starts_nothing(self):
+        ini = {"Version": {"Release": "1"}, "Main": {"Title": "First"},
+               "Button1": {"Text": "Go", "Command": "child.exe", "Arguments": "/S"}}
+        media = self.media("SETUP", ini=ini)
+        media.add_child("child.exe")
+        files = sorted(os.listdir(media.dir))
+        watch, text, menu = self.start_watch(media)
         self.assertEqual(menu["text"], "First")
-        self.assertFalse(harness.find_backdrop(windows), "the preview shows no backdrop")
+        self.assertFalse(harness.find_backdrop(harness.probe.dump(exe="SetupMenuCheck.exe")), "no backdrop")
         self.assertIn("result: clean", text())
 
         # A save rebuilds the menu: new caption, button moved.
@@ -346,9 +368,7 @@ class PreviewTests(harness.E2ETestCase):
         self.assertEqual(harness.find_menu(harness.probe.dump(exe="SetupMenuCheck.exe"))["hwnd"], menu["hwnd"])
 
         # Closing the window ends it; nothing was written to the media folder.
-        self.assertTrue(harness.probe.syscommand_close(exe="SetupMenuCheck.exe"))
-        self.assertEqual(watch.wait(harness.WAIT_TIMEOUT), 0, text())
-        self.assertIn("preview: ended", text())
+        self.close_watch(watch, text)
         self.assertEqual(sorted(os.listdir(media.dir)), files)
 
 
