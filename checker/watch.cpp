@@ -241,17 +241,15 @@ void DescribeClick(int n) {
                   arguments[0] ? "\" " : "", arguments, folder);
     } else {
         const OpenTarget kind = ClassifyOpenTarget(target);
+        const char* opened = target;  // an address as it stands
         if (kind == OpenTarget::Refused) failure = failure ? failure : "an address of a scheme it does not open";
         if (kind == OpenTarget::File) {
-            if (!ComposePath(file, sizeof file, g_state.szProgramDir, target) || !FileExists(file)) {
-                failure = failure ? failure : "no such document";
-            }
-        } else {
-            std::memcpy(file, target, sizeof file - 1);
-            file[sizeof file - 1] = '\0';
+            opened = file;
+            if (!ComposePath(file, sizeof file, g_state.szProgramDir, target)) opened = target;
+            if (opened == target || !FileExists(file)) failure = failure ? failure : "no such document";
         }
-        PrintLine("click: [%s]: the launcher opens %s%s%s in %s", section, file, arguments[0] ? " with " : "", arguments,
-                  folder);
+        PrintLine("click: [%s]: the launcher opens %s%s%s in %s", section, opened, arguments[0] ? " with " : "",
+                  arguments, folder);
     }
     if (failure) {
         PrintLine("click: [%s]: %s: the launcher shows \"Unable to execute installation command!\" (Setup Error!)",
