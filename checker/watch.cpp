@@ -304,8 +304,11 @@ INT_PTR CALLBACK PreviewDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
 
 int RunWatch(const WatchOptions& options) {
     g_options = &options;
+    const char* usage =
+        "usage: SetupMenuCheck --watch [--language TAG] [--assume CONDITIONS] [--name NAME] MEDIA_FOLDER [CONFIG]\n";
     if (options.language && !IsLanguageTag(options.language)) {
-        std::fprintf(stderr, "SetupMenuCheck: --language %s: not a language tag (de, pt-BR)\n", options.language);
+        std::fprintf(stderr, "SetupMenuCheck: --language %s: not a language tag (de, pt-BR)\n%s", options.language,
+                     usage);
         return kCannotRun;
     }
     if (options.assume) {
@@ -314,8 +317,8 @@ int RunWatch(const WatchOptions& options) {
         if (ParseAssumptions(g_assumeText, &g_assumed, &bad) != AssumeError::None) {
             std::fprintf(stderr,
                          "SetupMenuCheck: --assume: \"%s\" does not describe a machine (conditions as in ShowIf: "
-                         "arch=x86;windows<6.2;exists:PATH;reg:KEY; no !arch, at most %u exists: and reg:)\n",
-                         bad, static_cast<unsigned>(kMaxAssumed));
+                         "arch=x86;windows<6.2;exists:PATH;reg:KEY; no !arch, at most %u exists: and reg:)\n%s",
+                         bad, static_cast<unsigned>(kMaxAssumed), usage);
             return kCannotRun;
         }
     }
