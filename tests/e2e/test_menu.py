@@ -284,7 +284,7 @@ class PreviewTests(harness.E2ETestCase):
         while True:
             result = check()
             if result or time.monotonic() > deadline:
-                self.assertTrue(result, what)
+                self.assertTrue(result, "%s; the preview printed:\n%s" % (what, self.output()[-2000:]))
                 return result
             time.sleep(0.1)
 
@@ -302,6 +302,7 @@ class PreviewTests(harness.E2ETestCase):
         def text():
             with open(out.name, "rb") as f:
                 return f.read().decode("latin-1")
+        self.output = text
         windows = harness.probe.wait(exe="SetupMenuCheck.exe", child=ID_CANCEL)
         self.assertIsNotNone(windows, "no preview window: " + text())
         return watch, text, harness.find_menu(windows)
