@@ -154,12 +154,15 @@ bool ChangeComplete() {
     FileStamp now[kMaxWatchedFiles];
     for (size_t i = 0; i < g_watch.count; ++i) now[i] = StampOf(g_watch.paths[i]);
     if (NextWatchAction(&g_watch, now) != WatchAction::Rebuild) return false;
+    static bool s_told;  // once per wait, not four times a second
     if (const char* busy = FileBeingWritten()) {
-        PrintLine("preview: %s is still being written: waiting", busy);
+        if (!s_told) PrintLine("preview: %s is still being written: waiting", busy);
         Flush();
+        s_told = true;
         g_watch.changing = true;
         return false;
     }
+    s_told = false;
     return true;
 }
 
