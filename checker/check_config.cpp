@@ -733,6 +733,7 @@ bool CheckVersionMark() {
 
 int CheckConfiguration() {
     // The launcher's loaders, in the launcher's order; the debug log is not started.
+    std::memset(g_scans, 0, sizeof g_scans);
     g_state.hInstance = GetModuleHandleA(nullptr);
     LoadSplashSettings();
     LoadMainSettings();
@@ -756,6 +757,7 @@ int CheckConfiguration() {
     }
     CheckTogether();
 
+    DeleteLoadedBrushes();
     FreeAllResources();
     return WarningCount();
 }
@@ -796,6 +798,18 @@ void CheckForDisc() {
             WarnDebugOnDisc(path);
         }
     }
+}
+
+void DeleteLoadedBrushes() {
+    const HBRUSH shared = g_state.main.hbrBackground;
+    // A section without its own colour holds the very handle of Main's brush.
+    const HBRUSH own[] = {g_state.splash.hbrBackground, g_state.buttons[0].hbrBackground,
+                          g_state.buttons[1].hbrBackground, g_state.buttons[2].hbrBackground,
+                          g_state.cancel.hbrBackground};
+    for (HBRUSH brush : own) {
+        if (brush && brush != shared) DeleteObject(brush);
+    }
+    if (shared) DeleteObject(shared);
 }
 
 }  // namespace check

@@ -19,5 +19,9 @@ int CheckConfiguration();
 // created on a disc.
 void CheckForDisc();
 
+// Deletes the brushes the loaders made, which the launcher keeps until it
+// ends; a checker that loads again and again must not gather them.
+void DeleteLoadedBrushes();
+
 }  // namespace check
 }  // namespace setupmenu

@@ -4,6 +4,7 @@
 // autorun.inf, when it has one.
 //
 //   SetupMenuCheck [--name NAME] [--disc] MEDIA_FOLDER [CONFIG]
+//   SetupMenuCheck --watch [--language TAG] [--assume CONDITIONS] [--name NAME] MEDIA_FOLDER [CONFIG]
 //
 // Exit status: 0 clean, 1 warnings, 2 the launcher would refuse the file (or
 // the one autorun.inf starts it with; with --disc also an autorun.inf that
@@ -18,6 +19,7 @@
 #include "checker/check_autorun.h"
 #include "checker/check_config.h"
 #include "checker/report.h"
+#include "checker/watch.h"
 #include "config/text_rules.h"
 #include "startup/dll_search_lock.h"
 #include "startup/locate.h"
@@ -35,6 +37,8 @@ constexpr int kCannotRun = 3;
 void PrintUsage() {
     std::printf(
         "usage: SetupMenuCheck [--name NAME] [--disc] MEDIA_FOLDER [CONFIG]\n"
+        "       SetupMenuCheck --watch [--language TAG] [--assume CONDITIONS]\n"
+        "                      [--name NAME] MEDIA_FOLDER [CONFIG]\n"
         "\n"
         "Checks the launcher's configuration file in MEDIA_FOLDER as the launcher\n"
         "placed there would read it, and the folder's autorun.inf when it has one.\n"
@@ -53,6 +57,14 @@ void PrintUsage() {
         "                cannot work there (Debug=On in the file or in any of\n"
         "                its language files), and refuse an autorun.inf that\n"
         "                starts a missing file or another program\n"
+        "  --watch       show the menu as the launcher would, in a window, and\n"
+        "                build it again whenever a file it reads is saved;\n"
+        "                a click starts nothing but says what would start\n"
+        "  --language TAG\n"
+        "                with --watch: the file a user of that language gets\n"
+        "  --assume CONDITIONS\n"
+        "                with --watch: every ShowIf as on a machine where these\n"
+        "                hold (arch=x86;windows<6.2)\n"
         "\n"
         "exit status: 0 clean, 1 warnings, 2 the launcher would refuse the file\n"
         "(or the one autorun.inf starts it with), 3 the checker could not run\n");
@@ -177,9 +189,46 @@ bool FindLauncherName(const char* given, char* source, size_t capacity) {
     return true;
 }
 
+const char* g_tail = "";
+char g_source[MAX_PATH + 64];
+bool g_forDisc;  // --disc
+
+// The report on the file in szIniPath, which a watch gives again after every change.
+int Report() {
+    ResetWarnings();
+    PrintLine("media folder: %s", g_state.szProgramDir);
+    PrintLine("launcher: %s (%s)", g_state.szExeName, g_source);
+    if (g_tail[0]) PrintLine("command tail: \"%s\"", g_tail);
+    PrintLine("configuration file: %s", g_state.szIniPath[0] ? g_state.szIniPath : "(path too long)");
+    if (!CheckVersionMark()) {
+        PrintLine("result: refused");
+        std::fflush(stdout);
+        return kRefused;
+    }
+    PrintLine("version mark: [Version] Release gives a value: the launcher accepts the file");
+    CheckConfiguration();
+    if (g_forDisc) CheckForDisc();
+    const char* autorunRefused = CheckAutorun(g_forDisc);
+    const int warnings = WarningCount();
+    int status = warnings == 0 ? kClean : kWarnings;
+    if (autorunRefused) {
+        // Inserting the medium would not show the menu: as bad as refusing the file itself.
+        PrintLine("result: refused: %s", autorunRefused);
+        status = kRefused;
+    } else if (warnings == 0) {
+        PrintLine("result: clean");
+    } else {
+        PrintLine("result: %d warning%s", warnings, warnings == 1 ? "" : "s");
+    }
+    std::fflush(stdout);
+    return status;
+}
+
 int Run(int argc, wchar_t** argv) {
     const wchar_t* name = nullptr;
-    bool forDisc = false;
+    const wchar_t* language = nullptr;
+    const wchar_t* assume = nullptr;
+    bool watch = false;
     const wchar_t* positional[2] = {nullptr, nullptr};
     int positionals = 0;
     for (int i = 1; i < argc; ++i) {
@@ -190,7 +239,13 @@ int Run(int argc, wchar_t** argv) {
         if (std::wcscmp(argv[i], L"--name") == 0 && i + 1 < argc) {
             name = argv[++i];
         } else if (std::wcscmp(argv[i], L"--disc") == 0) {
-            forDisc = true;
+            g_forDisc = true;
+        } else if (std::wcscmp(argv[i], L"--watch") == 0) {
+            watch = true;
+        } else if (std::wcscmp(argv[i], L"--language") == 0 && i + 1 < argc) {
+            language = argv[++i];
+        } else if (std::wcscmp(argv[i], L"--assume") == 0 && i + 1 < argc) {
+            assume = argv[++i];
         } else if (std::wcsncmp(argv[i], L"--", 2) == 0 || positionals == 2) {
             PrintUsage();
             return kCannotRun;
@@ -198,7 +253,7 @@ int Run(int argc, wchar_t** argv) {
             positional[positionals++] = argv[i];
         }
     }
-    if (positionals == 0) {
+    if (positionals == 0 || ((language || assume) && !watch)) {
         PrintUsage();
         return kCannotRun;
     }
@@ -208,36 +263,18 @@ int Run(int argc, wchar_t** argv) {
     const char* given = name ? AnsiArgument("launcher name", name, nameText) : nullptr;
     const char* tail = positional[1] ? AnsiArgument("configuration name", positional[1], tailText) : "";
     if ((name && !given) || !tail) return kCannotRun;
-    char source[MAX_PATH + 64];
-    if (!FindLauncherName(given, source, sizeof source)) return kCannotRun;
+    char languageText[kPathChars];
+    char assumeText[kPathChars];
+    const char* tag = language ? AnsiArgument("language", language, languageText) : nullptr;
+    const char* conditions = assume ? AnsiArgument("assumed conditions", assume, assumeText) : nullptr;
+    if ((language && !tag) || (assume && !conditions)) return kCannotRun;
+    if (!FindLauncherName(given, g_source, sizeof g_source)) return kCannotRun;
     // As the launcher: its own folder is the current one for the whole run.
     SetCurrentDirectoryA(g_state.szProgramDir);
+    g_tail = tail;
+    if (watch) return RunWatch(WatchOptions{tail, tag, conditions, Report});
     LocateConfigFile(tail);
-
-    PrintLine("media folder: %s", g_state.szProgramDir);
-    PrintLine("launcher: %s (%s)", g_state.szExeName, source);
-    if (tail[0]) PrintLine("command tail: \"%s\"", tail);
-    PrintLine("configuration file: %s", g_state.szIniPath[0] ? g_state.szIniPath : "(path too long)");
-    if (!CheckVersionMark()) {
-        PrintLine("result: refused");
-        return kRefused;
-    }
-    PrintLine("version mark: [Version] Release gives a value: the launcher accepts the file");
-    CheckConfiguration();
-    if (forDisc) CheckForDisc();
-    const char* autorunRefused = CheckAutorun(forDisc);
-    const int warnings = WarningCount();
-    if (autorunRefused) {
-        // Inserting the medium would not show the menu: as bad as refusing the file itself.
-        PrintLine("result: refused: %s", autorunRefused);
-        return kRefused;
-    }
-    if (warnings == 0) {
-        PrintLine("result: clean");
-        return kClean;
-    }
-    PrintLine("result: %d warning%s", warnings, warnings == 1 ? "" : "s");
-    return kWarnings;
+    return Report();
 }
 
 }  // namespace

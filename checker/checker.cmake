@@ -9,9 +9,17 @@ add_executable(SetupMenuCheck
   ${PROJECT_SOURCE_DIR}/checker/known_keys.cpp
   ${PROJECT_SOURCE_DIR}/checker/report.cpp
   ${PROJECT_SOURCE_DIR}/checker/value_checks.cpp
+  ${PROJECT_SOURCE_DIR}/checker/watch.cpp
+  ${PROJECT_SOURCE_DIR}/checker/watch_rules.cpp
   ${PROJECT_SOURCE_DIR}/checker/checker.rc)
+# The live preview shows the launcher's own menu dialog and pointers.
+add_dependencies(SetupMenuCheck setupmenu_art)
 set_property(SOURCE ${PROJECT_SOURCE_DIR}/checker/checker.rc APPEND PROPERTY OBJECT_DEPENDS
-  ${PROJECT_SOURCE_DIR}/resources/setupmenu.manifest)
+  ${PROJECT_SOURCE_DIR}/resources/setupmenu.manifest
+  ${PROJECT_SOURCE_DIR}/resources/dialogs.rc
+  ${PROJECT_SOURCE_DIR}/resources/pointers.rc
+  ${PROJECT_SOURCE_DIR}/resources/resource_ids.h
+  ${SETUPMENU_ART_OUTPUTS})
 target_compile_options(SetupMenuCheck PRIVATE ${SETUPMENU_PRODUCT_COMPILE_OPTIONS})
 target_link_options(SetupMenuCheck PRIVATE ${SETUPMENU_PRODUCT_LINK_OPTIONS} -municode)
 target_link_libraries(SetupMenuCheck PRIVATE setupmenu_core setupmenu_heap)

@@ -62,5 +62,7 @@ void Warn(const char* section, const char* key, const char* format, ...) {
 
 int WarningCount() { return g_warnings; }
 
+void ResetWarnings() { g_warnings = 0; }
+
 }  // namespace check
 }  // namespace setupmenu

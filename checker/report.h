@@ -18,5 +18,8 @@ void Warn(const char* section, const char* key, const char* format, ...) __attri
 
 int WarningCount();
 
+// Starts the count again, for a new report on the same run.
+void ResetWarnings();
+
 }  // namespace check
 }  // namespace setupmenu

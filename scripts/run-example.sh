@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Runs the launcher on the example media under Wine.
+# Runs the launcher on the example media, or on any media folder, under Wine;
+# or the checker's live preview of that folder.
 #
-#   scripts/run-example.sh [--timeout SECONDS] [--headless]
+#   scripts/run-example.sh [--timeout SECONDS] [--headless] [--media DIR [--name NAME]] [--watch] [-- ARGS...]
 #
 # Installs what is needed (scripts/install-deps.sh), builds the shipped 32-bit
 # launcher with the example media in build/run-example/win32/example-media and
@@ -19,17 +20,39 @@
 # has ended, or after the timeout (default: 600 s on a display, 5 s after the
 # screenshot headless), closing the menu (as Escape does) if it is still open.
 # Its exit code is the launcher's.
+#
+#   --media DIR  your own media folder instead of the example. The launcher
+#                runs on a copy of it (build/run-example/media), placed there
+#                under the configuration's name: NAME given with --name (the
+#                launcher's base name, Setup for Setup.INI), else SetupMenu
+#                when the folder has SetupMenu.ini, else the one .ini file.
+#   --watch      runs SetupMenuCheck --watch on the folder itself instead (the
+#                checker of the same build, which writes nothing there): the
+#                menu in a window, built again whenever you save the
+#                configuration, a language file or a picture, and the
+#                checker's findings printed each time. Close the window (or
+#                press Ctrl+C) to end; the timeout closes it too.
+#   -- ARGS      passed on: to the launcher as its command tail, or to the
+#                checker (--language de, --assume 'arch=x86;windows<6.2', a
+#                configuration name).
 set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=$root/build/run-example
 timeout=""
 headless=0
+own_media=""
+name=""
+watch=0
 
 while [ $# -gt 0 ]; do
   case $1 in
     --timeout) timeout=$2; shift 2 ;;
     --headless) headless=1; shift ;;
+    --media) own_media=$(cd "$2" && pwd); shift 2 ;;
+    --name) name=${2%.[eE][xX][eE]}; shift 2 ;;
+    --watch) watch=1; shift ;;
+    --) shift; break ;;
     -h|--help) sed -n '2,/^set -euo/p' "$0" | sed -e '$d' -e 's/^# \{0,1\}//'; exit 0 ;;
     *) echo "run-example: unknown argument $1" >&2; exit 2 ;;
   esac
@@ -45,12 +68,13 @@ echo "run-example: building the 32-bit launcher and the example media in $build/
 cmake -S "$root" -B "$build/win32" -G Ninja \
   -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-mingw-i686.cmake" \
   -DSETUPMENU_TESTS=OFF -DCMAKE_BUILD_TYPE=MinSizeRel >/dev/null
-cmake --build "$build/win32" --target example_media >/dev/null
+cmake --build "$build/win32" --target example_media SetupMenuCheck >/dev/null
 cmake -S "$root" -B "$build" -G Ninja \
   -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-mingw-x86_64.cmake" \
   -DSETUPMENU_SUPERBUILD=OFF -DCMAKE_BUILD_TYPE=MinSizeRel >/dev/null
 cmake --build "$build" --target probe >/dev/null
 media=$build/win32/example-media
+bin=$build/win32/bin
 probe=$build/e2e/probe.exe
 
 # Where to show it: the caller's display when it answers, else our own Xvfb.
@@ -63,34 +87,71 @@ else
 fi
 
 state=$build/wine-wow64
+# Wine 10's tree sees only the folders it is given: the author's among them.
+if [ -n "$own_media" ]; then export SETUPMENU_WINE_BINDS=$own_media${SETUPMENU_WINE_BINDS:+:$SETUPMENU_WINE_BINDS}; fi
 "$root/tests/wine/wine-env.sh" start "$state" --wow64 --keeper "$probe"
 if [ -f "$state/unavailable" ]; then
   echo "run-example: this machine cannot run the 32-bit launcher ($(cat "$state/unavailable"));" \
        "showing the 64-bit build of the same sources under wine64"
-  cmake --build "$build" --target example_media >/dev/null
+  cmake --build "$build" --target example_media SetupMenu SetupMenuCheck >/dev/null
   media=$build/example-media
+  bin=$build/bin
   state=$build/wine
   "$root/tests/wine/wine-env.sh" start "$state" --keeper "$probe"
 fi
 if [ -n "$user_display" ]; then export DISPLAY=$user_display; else DISPLAY=$(cat "$state/display"); export DISPLAY; fi
 wine() { "$root/tests/wine/wine-run.sh" "$state" "$@"; }
 
-launcher_pid=""
-finish() {
-  if [ -n "$launcher_pid" ] && kill -0 "$launcher_pid" 2>/dev/null; then
-    wine "$probe" kill --exe SetupMenu.exe >/dev/null 2>&1 </dev/null || true
+# The program to show: the launcher placed in the media folder (a copy of
+# the author's), or the checker's preview of the folder itself.
+exe=SetupMenu.exe
+if [ -n "$own_media" ] && [ "$watch" = 0 ]; then
+  if [ -z "$name" ]; then
+    inis=$(cd "$own_media" && ls -- *.[iI][nN][iI] 2>/dev/null || true)
+    if [ -n "$(cd "$own_media" && ls -- SetupMenu.[iI][nN][iI] 2>/dev/null)" ]; then name=SetupMenu
+    elif [ "$(printf '%s\n' "$inis" | grep -c .)" = 1 ]; then name=${inis%.*}
+    else echo "run-example: cannot tell the launcher's name in $own_media; give it with --name" >&2; exit 2
+    fi
   fi
+  rm -rf "$build/media"
+  cp -a "$own_media" "$build/media"
+  cp "$bin/SetupMenu.exe" "$build/media/$name.exe"
+  media=$build/media
+  exe=$name.exe
+elif [ -n "$own_media" ]; then
+  media=$own_media
+fi
+[ "$watch" = 1 ] && exe=SetupMenuCheck.exe
+
+program_pid=""
+finish() {
+  if [ -n "$program_pid" ] && kill -0 "$program_pid" 2>/dev/null; then
+    wine "$probe" kill --exe "$exe" >/dev/null 2>&1 </dev/null || true
+  fi
+  [ -n "${tail_pid:-}" ] && kill "$tail_pid" 2>/dev/null
   "$root/tests/wine/wine-env.sh" stop "$state"
 }
 trap finish EXIT
 
-(cd "$media" && wine "$media/SetupMenu.exe") </dev/null >"$build/launcher.out" 2>&1 &
-launcher_pid=$!
-echo "run-example: SetupMenu.exe runs on display $DISPLAY (media: $media)"
+out=$build/program.out
+: >"$out"
+if [ "$watch" = 1 ]; then
+  # A file, not the terminal: Wine's runner then passes each report on at once.
+  (cd "$media" && wine "$bin/SetupMenuCheck.exe" --watch ${name:+--name "$name"} "Z:${media//\//\\}" "$@") \
+    </dev/null >"$out" 2>&1 &
+  program_pid=$!
+  tail -f "$out" &
+  tail_pid=$!
+else
+  (cd "$media" && wine "$media/$exe" "$@") </dev/null >"$out" 2>&1 &
+  program_pid=$!
+fi
+launcher_pid=$program_pid
+echo "run-example: $exe runs on display $DISPLAY (media: $media)"
 
+# The menu dialog is the window with the Cancel control (1014).
 menu_shown() {
-  wine "$probe" wait --exe SetupMenu.exe --title "Example Media Setup" --visible --timeout 20000 \
-    </dev/null >/dev/null 2>&1
+  wine "$probe" wait --exe "$exe" --child 1014 --visible --timeout 20000 </dev/null >/dev/null 2>&1
 }
 
 if [ -z "$user_display" ]; then
@@ -108,8 +169,13 @@ fi
 deadline=$((SECONDS + timeout))
 while kill -0 "$launcher_pid" 2>/dev/null && [ "$SECONDS" -lt "$deadline" ]; do sleep 0.5; done
 if kill -0 "$launcher_pid" 2>/dev/null; then
-  echo "run-example: timeout; closing the menu as Escape would"
-  wine "$probe" command --exe SetupMenu.exe --title "Example Media Setup" 2 </dev/null >/dev/null 2>&1 || true
+  if [ "$watch" = 1 ]; then
+    echo "run-example: timeout; closing the preview's window"
+    wine "$probe" syscommand --exe "$exe" close </dev/null >/dev/null 2>&1 || true
+  else
+    echo "run-example: timeout; closing the menu as Escape would"
+    wine "$probe" command --exe "$exe" --child 1014 2 </dev/null >/dev/null 2>&1 || true
+  fi
   for _ in $(seq 1 20); do kill -0 "$launcher_pid" 2>/dev/null || break; sleep 0.25; done
 fi
 status=0
@@ -119,8 +185,8 @@ if kill -0 "$launcher_pid" 2>/dev/null; then
 else
   wait "$launcher_pid" || status=$?
   launcher_pid=""
-  echo "run-example: SetupMenu.exe ended with exit code $status"
+  echo "run-example: $exe ended with exit code $status"
 fi
 while [ "$SECONDS" -lt "$deadline" ] && pgrep -f 'example[0-9]\.exe' >/dev/null; do sleep 0.5; done
-if [ -f "$media/SetupMenu.log" ]; then echo "run-example: its debug log is $media/SetupMenu.log"; fi
+if [ -f "$media/${exe%.exe}.log" ]; then echo "run-example: its debug log is $media/${exe%.exe}.log"; fi
 exit "$status"

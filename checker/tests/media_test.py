@@ -439,6 +439,13 @@ CASES = {
     "dll_search_locked": Case(ini=VERSION, status=0, env={"WINEDEBUG": "+relay"},
                               stderr="Call KERNEL32.SetDefaultDllDirectories(00000800)"),
     "no_arguments": Case(ini=None, status=3, lines=["usage: SetupMenuCheck"]),
+    # The live preview's options, refused before any window opens.
+    "watch_option_without_watch": with_clean(ini=CLEAN_INI, options=["--language", "de"], status=3,
+                                             lines=["usage: SetupMenuCheck"]),
+    "watch_language_no_tag": with_clean(ini=CLEAN_INI, options=["--watch", "--language", "de_DE"], status=3,
+                                        stderr="--language de_DE: not a language tag"),
+    "watch_assume_unreadable": with_clean(ini=CLEAN_INI, options=["--watch", "--assume", "arch=x86;arhc=x64"],
+                                          status=3, stderr='--assume: "arhc=x64" does not describe a machine'),
 }
 
 

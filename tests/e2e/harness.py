@@ -14,7 +14,7 @@ Pieces:
 
 Everything is found through the environment that CTest sets (see
 e2e_tests.cmake): SETUPMENU_E2E_BITS (32 or 64) and SETUPMENU_E2E_LAUNCHER,
-the build under test; SETUPMENU_E2E_PROBE, SETUPMENU_E2E_CHILD,
+the build under test, with SETUPMENU_E2E_CHECKER, its checker; SETUPMENU_E2E_PROBE, SETUPMENU_E2E_CHILD,
 SETUPMENU_E2E_PLANTED_DLL (a uxtheme.dll that marks the processes that load
 it), SETUPMENU_E2E_UNLOCKED_LAUNCHER (the launcher without its lock on the
 DLL search), SETUPMENU_WINE_RUN (the environment's wrapper),
@@ -70,6 +70,7 @@ class Environment:
         if missing:
             raise RuntimeError("missing environment: " + ", ".join(missing) + " (run the tests through ctest)")
         self.launcher = env["SETUPMENU_E2E_LAUNCHER"]
+        self.checker = env.get("SETUPMENU_E2E_CHECKER", "")
         self.bits = int(env.get("SETUPMENU_E2E_BITS", "64"))
         self.probe = env["SETUPMENU_E2E_PROBE"]
         self.child = env.get("SETUPMENU_E2E_CHILD", "")

@@ -1,7 +1,11 @@
 """The backdrop and the menu dialog while the launcher runs: the two
-windows, the ways of ending the run, and the colours on the screen."""
+windows, the ways of ending the run, and the colours on the screen; and the
+same menu in the checker's live preview (SetupMenuCheck --watch)."""
 
 import os
+import subprocess
+import tempfile
+import time
 
 import harness
 from harness import IDCANCEL, ID_CANCEL, ID_MAIN_IMAGE, ID_BUTTON_NORMAL, ID_SPLASH_IMAGE, screen
@@ -286,6 +290,109 @@ class ShowIfTests(harness.E2ETestCase):
                 for n, (condition, shown) in enumerate(rows, 1):
                     self.assertEqual(menu.child(ID_BUTTON_NORMAL[n]).visible, shown, condition)
                 self.assertEqual(self.end_with_escape(launch), 0)
+
+
+class PreviewTests(harness.E2ETestCase):
+    """The checker of the same build shows the launcher's menu and follows
+    the saved files, while clicks start nothing."""
+
+    def poll(self, what, check, timeout=15.0):
+        """check() until it gives something true; fails after the deadline."""
+        deadline = time.monotonic() + timeout
+        while True:
+            result = check()
+            if result or time.monotonic() > deadline:
+                self.assertTrue(result, "%s; the preview printed:\n%s" % (what, self.output()[-2000:]))
+                return result
+            time.sleep(0.1)
+
+    def start_watch(self, media, *options):
+        """Starts the preview; returns (process, its output so far as a function, its menu)."""
+        env = harness.environment()
+        out = tempfile.NamedTemporaryFile(dir=env.work, suffix=".txt")
+        self.addCleanup(out.close)
+        screen.park_pointer()
+        watch = subprocess.Popen([env.wrapper, env.checker, "--watch"] + list(options) + [media.winpath()],
+                                 stdin=subprocess.DEVNULL, stdout=out, stderr=subprocess.STDOUT,
+                                 start_new_session=True)
+        self.addCleanup(lambda: watch.poll() is None and harness.probe.kill(exe="SetupMenuCheck.exe"))
+
+        def text():
+            with open(out.name, "rb") as f:
+                return f.read().decode("latin-1")
+        self.output = text
+        windows = harness.probe.wait(exe="SetupMenuCheck.exe", child=ID_CANCEL)
+        self.assertIsNotNone(windows, "no preview window: " + text())
+        return watch, text, harness.find_menu(windows)
+
+    def close_watch(self, watch, text):
+        self.assertTrue(harness.probe.syscommand_close(exe="SetupMenuCheck.exe"))
+        self.assertEqual(watch.wait(harness.WAIT_TIMEOUT), 0, text())
+        self.assertIn("preview: ended", text())
+
+    def test_another_language_and_machine(self):
+        shown = {"Text": "64-bit", "ShowIf": "arch=x64"}
+        media = self.media("SETUP", ini={"Version": {"Release": "1"}, "Main": {"Title": "Setup", "Languages": "de"},
+                                         "Button1": shown})
+        media.write_ini({"Version": {"Release": "1"}, "Main": {"Title": "Einrichtung"}, "Button1": shown},
+                        name="SETUP.de.INI")
+        watch, text, menu = self.start_watch(media, "--language", "de", "--assume", "arch=x86")
+        self.assertEqual(menu["text"], "Einrichtung")
+        self.assertFalse(menu.child(ID_BUTTON_NORMAL[1]).visible)
+        self.assertIn("preview: [Button1] on the machine assumed: not shown", text())
+        self.close_watch(watch, text)
+
+    def test_follows_saves_and_starts_nothing(self):
+        ini = {"Version": {"Release": "1"}, "Main": {"Title": "First"},
+               "Button1": {"Text": "Go", "Command": "child.exe", "Arguments": "/S"}}
+        media = self.media("SETUP", ini=ini)
+        media.add_child("child.exe")
+        files = sorted(os.listdir(media.dir))
+        watch, text, menu = self.start_watch(media)
+        self.assertEqual(menu["text"], "First")
+        self.assertFalse(harness.find_backdrop(harness.probe.dump(exe="SetupMenuCheck.exe")), "no backdrop")
+        self.assertIn("result: clean", text())
+
+        # A save rebuilds the menu: new caption, button moved.
+        ini["Main"]["Title"] = "Second"
+        ini["Button1"]["Position"] = "40,60"
+        media.write_ini(ini)
+        def rebuilt():
+            menu = harness.find_menu(harness.probe.dump(exe="SetupMenuCheck.exe"))
+            button = menu.child(ID_BUTTON_NORMAL[1]) if menu and menu.has_child(ID_CANCEL) else None
+            return button and menu["text"] == "Second" and button["rect_in_parent"][:2] == [40, 60] and menu
+        menu = self.poll("the menu follows the save", rebuilt)
+        self.poll("the findings again", lambda: text().count("result: clean") == 2)
+
+        # The pointer's place in the client area shows in the caption.
+        left, top = menu["client_screen"][:2]
+        screen.move(left + 7, top + 9)
+        self.poll("the pointer's place", lambda: harness.find_menu(harness.probe.dump(exe="SetupMenuCheck.exe"))
+                  ["text"] == "Second - pointer at 7,9")
+
+        # A key press, then a click, says what would start, and starts nothing. (Without a window manager,
+        # keys reach the window under the pointer: it stays over the menu, away from the button.)
+        screen.key("Tab", "Return")  # the keyboard selects Button1 and presses it
+        command = media.winpath("child.exe")
+        line = 'click: [Button1]: the launcher starts %s with the command line "\"%s\" /S" in %s' % (
+            command, command, media.winpath())
+        self.poll("the key press is described", lambda: text().count(line) == 1)
+        screen.click(*menu.child(ID_BUTTON_NORMAL[1]).centre())
+        self.poll("the click is described", lambda: text().count(line) == 2)
+        screen.park_pointer()
+        self.assertIn("preview: nothing started", text())
+        self.assertIsNone(harness.probe.msgbox(timeout=1.0, exe="SetupMenuCheck.exe"))
+        self.assertEqual(media.records("child.exe"), [])
+
+        # A refused file keeps the last menu and says why.
+        media.write_ini({"Main": {"Title": "Third"}})
+        self.poll("the refusal is reported", lambda: "the menu on screen stays as it was last built" in text())
+        self.assertIn("refused: the file has no [Version] section", text())
+        self.assertEqual(harness.find_menu(harness.probe.dump(exe="SetupMenuCheck.exe"))["hwnd"], menu["hwnd"])
+
+        # Closing the window ends it; nothing was written to the media folder.
+        self.close_watch(watch, text)
+        self.assertEqual(sorted(os.listdir(media.dir)), files)
 
 
 if __name__ == "__main__":

@@ -20,7 +20,8 @@ For every launcher file it checks:
 
 With --checker the files are builds of the configuration checker
 (SetupMenuCheck): PE basics with the console subsystem, its imports as
-above, the manifest as its only resource, and the manifest as above.
+above, the launcher's resources but the version block (its live preview
+shows the launcher's dialog and pointers), and the manifest as above.
 
 Prints one line per failure and exits 1 when anything is wrong.
 Python 3 standard library only.
@@ -45,8 +46,9 @@ EXPECTED_RESOURCES = {
     (RT_VERSION, 1),
     (RT_MANIFEST, 1),
 }
-# The checker carries the manifest and nothing else.
-CHECKER_RESOURCES = {(RT_MANIFEST, 1)}
+# The checker carries the launcher's dialogs, pointers and icon, which its live
+# preview shows, and the manifest; no version.
+CHECKER_RESOURCES = EXPECTED_RESOURCES - {(RT_VERSION, 1)}
 
 ALLOWED_DLLS = {"kernel32.dll", "user32.dll", "gdi32.dll", "msvcrt.dll"}
 
@@ -68,8 +70,8 @@ IMPORTS = [
     ("KERNEL32", "L C",      "NT 4.0", "GetShortPathNameW"),
     ("KERNEL32", "L C",      "2000",   "GetFileSizeEx GetUserDefaultUILanguage"),
     ("KERNEL32", "L C",      "NT 3.1", "LoadLibraryA"),
-    ("KERNEL32", "L",        "NT 3.1", "CreateMutexA CreateProcessA GetCommandLineA GetCurrentDirectoryA "
-                                       "OutputDebugStringA SetFilePointer WriteFile"),
+    ("KERNEL32", "L",        "NT 3.1", "GetCommandLineA"),
+    ("KERNEL32", "L C",      "NT 3.1", "CreateMutexA CreateProcessA GetCurrentDirectoryA OutputDebugStringA SetFilePointer WriteFile"),
     # Only a 32-bit program can run under WoW64, where exists: reads ProgramW6432.
     ("KERNEL32", "L32 C32",  "NT 3.1", "GetEnvironmentVariableA"),
     ("KERNEL32", "C",        "NT 3.1", "CreateSemaphoreW DeleteCriticalSection EnterCriticalSection FindClose "
@@ -80,6 +82,7 @@ IMPORTS = [
                                        "Sleep TlsAlloc TlsFree TlsGetValue TlsSetValue VirtualProtect VirtualQuery "
                                        "WaitForSingleObject"),
     ("KERNEL32", "C",        "NT 3.5", "GetPrivateProfileSectionNamesA"),
+    ("KERNEL32", "C",        "NT 4.0", "GetFileAttributesExA"),
     ("KERNEL32", "C",        "2000",   "IsDBCSLeadByteEx"),
     ("KERNEL32", "C32",      "NT 3.1", "FreeLibrary"),
     ("KERNEL32", "C64",      "NT 3.1", "RaiseException"),
@@ -87,17 +90,18 @@ IMPORTS = [
                                        "RtlVirtualUnwind"),
     ("USER32",   "L C",      "NT 3.1", "GetDesktopWindow GetWindowRect MessageBoxA"),
     ("USER32",   "L C",      "NT 4.0", "CopyImage LoadImageA"),
-    ("USER32",   "L",        "NT 3.1", "BeginPaint CallWindowProcA DialogBoxParamA DrawFocusRect EndDialog EndPaint "
+    ("USER32",   "L C",      "NT 3.1", "BeginPaint CallWindowProcA DialogBoxParamA DrawFocusRect EndDialog EndPaint "
                                        "EnumWindows GetPropA SetPropA "
                                        "GetClientRect GetCursorPos GetDlgItem GetFocus GetKeyState GetSystemMetrics "
                                        "GetWindowLongA InvalidateRect IsWindow KillTimer LoadCursorA MapWindowPoints "
                                        "PostMessageA PtInRect SendDlgItemMessageA SetCursor SetDlgItemTextA SetFocus "
                                        "SetForegroundWindow SetTimer SetWindowLongA SetWindowPos SetWindowTextA "
                                        "ShowWindow SystemParametersInfoA WindowFromPoint"),
-    ("USER32",   "L",        "2000",   "NotifyWinEvent"),
-    ("USER32",   "L64",      "XP x64", "GetWindowLongPtrA SetWindowLongPtrA"),
+    ("USER32",   "L C",      "2000",   "NotifyWinEvent"),
+    ("USER32",   "L64 C64",  "XP x64", "GetWindowLongPtrA SetWindowLongPtrA"),
+    ("USER32",   "C",        "NT 3.1", "GetParent GetWindowTextA ScreenToClient"),
     ("GDI32",    "L C",      "NT 3.1", "CreateSolidBrush DeleteObject GetObjectA"),
-    ("GDI32",    "L",        "NT 3.1", "SetBkColor SetBkMode SetTextColor"),
+    ("GDI32",    "L C",      "NT 3.1", "SetBkColor SetBkMode SetTextColor"),
     ("MSVCRT",   "L C",      "2000",   "abort exit free malloc memchr strchr strlen strrchr _vsnprintf"),
     ("MSVCRT",   "C",        "2000",   "_amsg_exit calloc _cexit _close _errno fflush fprintf fputc fputs fwrite "
                                        "_initterm localeconv _lock memcmp memcpy memmove memset _onexit _read realloc "

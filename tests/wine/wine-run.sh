@@ -16,7 +16,9 @@
 #
 # Wine's output goes through files rather than straight to our standard
 # streams: Wine's helper processes outlive the program, and a test runner
-# waiting on a pipe they inherited would hang.
+# waiting on a pipe they inherited would hang. A stream that already is a
+# file is written straight away, so that it can be read while the program
+# runs (the checker's live preview).
 set -u
 state=$1
 shift
@@ -35,16 +37,18 @@ if [ "${1:-}" = --server ]; then
   set -- @server "$@"
 fi
 
-out=$(mktemp) err=$(mktemp)
+out= err=
+if [ -f /dev/stdout ]; then exec 3>&1; else out=$(mktemp); exec 3>"$out"; fi
+if [ -f /dev/stderr ]; then exec 4>&2; else err=$(mktemp); exec 4>"$err"; fi
 case $kind in
   wine64)
     if [ "$1" = @server ]; then
       shift
       server=/usr/lib/wine/wineserver64
       [ -x "$server" ] || server=/usr/lib/wine/wineserver
-      "$server" "$@" </dev/null >"$out" 2>"$err"
+      "$server" "$@" </dev/null >&3 2>&4 3>&- 4>&-
     else
-      /usr/lib/wine/wine64 "$@" </dev/null >"$out" 2>"$err"
+      /usr/lib/wine/wine64 "$@" </dev/null >&3 2>&4 3>&- 4>&-
     fi
     status=$?
     ;;
@@ -63,7 +67,7 @@ case $kind in
       [ -d "$tree$cwd" ] || cwd=/
       if [ "$1" = @server ]; then shift; set -- /usr/lib/wine/wineserver "$@"; else set -- /usr/lib/wine/wine64 "$@"; fi
       exec chroot "$tree" /bin/sh -c "cd \"\$0\" && exec \"\$@\"" "$cwd" "$@"
-    ' wow64-run "$tree" "$state/binds" "$PWD" "$@" </dev/null >"$out" 2>"$err"
+    ' wow64-run "$tree" "$state/binds" "$PWD" "$@" </dev/null >&3 2>&4 3>&- 4>&-
     status=$?
     ;;
   *)
@@ -71,7 +75,7 @@ case $kind in
     status=125
     ;;
 esac
-cat "$out"
-cat "$err" >&2
-rm -f "$out" "$err"
+exec 3>&- 4>&-
+if [ -n "$out" ]; then cat "$out"; rm -f "$out"; fi
+if [ -n "$err" ]; then cat "$err" >&2; rm -f "$err"; fi
 exit $status
