@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include "config/file_encoding.h"
 #include "config/file_exists.h"
 #include "config/text_rules.h"
 #include "startup/setup_state.h"
@@ -32,12 +33,8 @@ bool PathExists(const char* written) {
     char expanded[kPathChars], path[kPathChars];
     const DWORD length = ExpandEnvironmentStringsA(written, expanded, sizeof expanded);
     if (length == 0 || length > sizeof expanded) return false;
-    const char* full = expanded;
-    if (!IsRootedPath(expanded)) {
-        if (!ComposePath(path, sizeof path, g_state.szProgramDir, expanded)) return false;
-        full = path;
-    }
-    return FileExists(full, kFileOrFolder);
+    if (!ComposeNativePath(path, IsRootedPath(expanded) ? "" : g_state.szProgramDir, expanded)) return false;
+    return FileExists(path, kFileOrFolder);
 }
 
 bool RegistryHolds(const Condition& c) {

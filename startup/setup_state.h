@@ -61,6 +61,10 @@ struct SetupState {
     char szExeName[kPathChars];
     char szProgramDir[kPathChars];   // ends in a backslash
     char szIniPath[kPathChars];
+    // How the configuration file is read (config/file_encoding.h).
+    UINT uTextCodePage;              // of every text read: CP_ACP, or CP_UTF8 for a UTF-8 or UTF-16 file
+    wchar_t wszReadPath[kPathChars]; // read with the W calls from here, or empty: the A calls read szIniPath
+    BOOL bReadCopy;                  // wszReadPath is the launcher's own UTF-16 copy, removed at the end
     SplashInfo splash;
     MainInfo main;
     CancelInfo cancel;

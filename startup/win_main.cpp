@@ -1,6 +1,7 @@
 // The program's entry: locate, check, load, run the backdrop, tear down.
 #include <windows.h>
 
+#include "config/file_encoding.h"
 #include "config/loaders.h"
 #include "diag/debug_log.h"
 #include "resources/resource_ids.h"
@@ -18,8 +19,13 @@ bool IsAnsiLeadByte(unsigned char byte) { return IsDBCSLeadByte(byte) != FALSE; 
 
 int RunSetup(HINSTANCE instance, const char* tail) {
     LocateProgram();
-    if (!LocateConfigFile(tail) || !HasVersionMark()) RefuseConfigFile(tail);
-    if (ChooseLanguageFile() && !HasVersionMark()) RefuseConfigFile(tail);
+    if (!LocateConfigFile(tail)) RefuseConfigFile(tail);
+    OpenConfigFile();
+    if (!HasVersionMark()) RefuseConfigFile(tail);
+    if (ChooseLanguageFile()) {
+        OpenConfigFile();
+        if (!HasVersionMark()) RefuseConfigFile(tail);
+    }
 
     StartDebugLog();
     g_state.hInstance = instance;
@@ -33,6 +39,7 @@ int RunSetup(HINSTANCE instance, const char* tail) {
     DialogBoxParamA(instance, MAKEINTRESOURCEA(IDD_BACKDROP), nullptr, BackdropDlgProc, 0);
 
     FreeAllResources();
+    CloseConfigFile();
     StopDebugLog();
     return 0;
 }
