@@ -36,7 +36,7 @@ int RunSetup(HINSTANCE instance, const char* tail) {
     LoadAllButtonSettings();
 
     // Returns once both the backdrop and the menu it runs have ended.
-    DialogBoxParamA(instance, MAKEINTRESOURCEA(IDD_BACKDROP), nullptr, BackdropDlgProc, 0);
+    DialogBoxParamW(instance, MAKEINTRESOURCEW(IDD_BACKDROP), nullptr, BackdropDlgProc, 0);
 
     FreeAllResources();
     CloseConfigFile();

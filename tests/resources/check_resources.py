@@ -68,7 +68,8 @@ IMPORTS = [
     ("KERNEL32", "L C",      "NT 4.0", "GetShortPathNameW"),
     ("KERNEL32", "L C",      "2000",   "GetFileSizeEx GetUserDefaultUILanguage"),
     ("KERNEL32", "L C",      "NT 3.1", "LoadLibraryA"),
-    ("KERNEL32", "L",        "NT 3.1", "CreateProcessA GetCommandLineA GetCurrentDirectoryA OutputDebugStringA "
+    ("KERNEL32", "L",        "NT 3.1", "CreateFileW CreateProcessA DeleteFileW GetCommandLineA GetCurrentDirectoryA "
+                                       "GetPrivateProfileStringW GetTempFileNameW GetTempPathW OutputDebugStringA "
                                        "SetFilePointer WriteFile"),
     ("KERNEL32", "C",        "NT 3.1", "CreateSemaphoreW DeleteCriticalSection EnterCriticalSection FindClose "
                                        "FindFirstFileA FindNextFileA GetCurrentThreadId "
@@ -85,14 +86,15 @@ IMPORTS = [
                                        "RtlVirtualUnwind"),
     ("USER32",   "L C",      "NT 3.1", "GetDesktopWindow GetWindowRect MessageBoxA"),
     ("USER32",   "L C",      "NT 4.0", "CopyImage LoadImageA"),
-    ("USER32",   "L",        "NT 3.1", "BeginPaint CallWindowProcA DialogBoxParamA DrawFocusRect EndDialog EndPaint "
+    ("USER32",   "L",        "NT 3.1", "BeginPaint CallWindowProcW DialogBoxParamW DrawFocusRect EndDialog EndPaint "
                                        "GetClientRect GetCursorPos GetDlgItem GetFocus GetKeyState GetSystemMetrics "
                                        "GetWindowLongA InvalidateRect IsWindow KillTimer LoadCursorA MapWindowPoints "
-                                       "PostMessageA PtInRect SendDlgItemMessageA SetCursor SetDlgItemTextA SetFocus "
+                                       "MessageBoxW PostMessageA PtInRect SendDlgItemMessageA SetCursor SetFocus "
                                        "SetForegroundWindow SetTimer SetWindowLongA SetWindowPos SetWindowTextA "
-                                       "ShowWindow SystemParametersInfoA WindowFromPoint"),
+                                       "SetWindowTextW ShowWindow SystemParametersInfoA WindowFromPoint"),
+    ("USER32",   "L32",      "NT 3.1", "SetWindowLongW"),
     ("USER32",   "L",        "2000",   "NotifyWinEvent"),
-    ("USER32",   "L64",      "XP x64", "GetWindowLongPtrA SetWindowLongPtrA"),
+    ("USER32",   "L64",      "XP x64", "GetWindowLongPtrA SetWindowLongPtrA SetWindowLongPtrW"),
     ("GDI32",    "L C",      "NT 3.1", "CreateSolidBrush DeleteObject GetObjectA"),
     ("GDI32",    "L",        "NT 3.1", "SetBkColor SetBkMode SetTextColor"),
     ("MSVCRT",   "L C",      "2000",   "abort exit free malloc memchr strchr strlen strrchr _vsnprintf"),
