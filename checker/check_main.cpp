@@ -16,6 +16,7 @@
 #include "checker/check_autorun.h"
 #include "checker/check_config.h"
 #include "checker/report.h"
+#include "config/file_encoding.h"
 #include "config/text_rules.h"
 #include "startup/dll_search_lock.h"
 #include "startup/locate.h"
@@ -209,12 +210,16 @@ int Run(int argc, wchar_t** argv) {
     PrintLine("launcher: %s (%s)", g_state.szExeName, source);
     if (tail[0]) PrintLine("command tail: \"%s\"", tail);
     PrintLine("configuration file: %s", g_state.szIniPath[0] ? g_state.szIniPath : "(path too long)");
+    // From here on, the texts are those of the file's encoding.
+    const TextEncoding encoding = OpenConfigFile();
+    if (g_state.szIniPath[0]) PrintEncoding(encoding);
     if (!CheckVersionMark()) {
         PrintLine("result: refused");
         return kRefused;
     }
     PrintLine("version mark: [Version] Release gives a value: the launcher accepts the file");
     CheckConfiguration();
+    CloseConfigFile();
     CheckAutorun();
     const int warnings = WarningCount();
     if (warnings == 0) {
@@ -234,6 +239,7 @@ int wmain(int argc, wchar_t** argv) {
     // First of all, as in the launcher: nothing may load a library before the search is locked.
     setupmenu::LockDllSearchToSystemFolder();
     const int status = setupmenu::check::Run(argc, argv);
+    setupmenu::CloseConfigFile();
     std::fflush(stdout);
     return status;
 }

@@ -43,11 +43,12 @@ void WriteWideCopy(const char* text, DWORD size) {
 
 }  // namespace
 
-void OpenConfigFile() {
+TextEncoding OpenConfigFile() {
     CloseConfigFile();
+    TextEncoding encoding = TextEncoding::Ansi;
     HANDLE file = CreateFileA(g_state.szIniPath, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                               OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return;
+    if (file == INVALID_HANDLE_VALUE) return encoding;
     LARGE_INTEGER large = {};
     const DWORD size = GetFileSizeEx(file, &large) && large.QuadPart < kLargestTold ? large.LowPart : kLargestTold;
     char* bytes = size < kLargestTold ? AllocText(size + 1) : nullptr;
@@ -56,7 +57,7 @@ void OpenConfigFile() {
     CloseHandle(file);
     if (whole) {
         const auto* data = reinterpret_cast<const uint8_t*>(bytes);
-        const TextEncoding encoding = TellEncoding(data, size);
+        encoding = TellEncoding(data, size);
         const DWORD mark = encoding == TextEncoding::Utf8Mark ? 3 : 0;
         // The path is widened while the code page is still the system's.
         if (encoding == TextEncoding::Utf16Le) WideOf(g_state.szIniPath, g_state.wszReadPath, kPathChars);
@@ -64,6 +65,7 @@ void OpenConfigFile() {
         if (encoding != TextEncoding::Ansi) g_state.uTextCodePage = CP_UTF8;
     }
     if (bytes) FreeText(bytes);
+    return encoding;
 }
 
 void CloseConfigFile() {

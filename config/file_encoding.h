@@ -10,6 +10,8 @@
 
 #include <windows.h>
 
+#include "config/text_encoding.h"
+
 namespace setupmenu {
 
 // Tells the encoding of the file in szIniPath from its bytes. A UTF-16LE
@@ -18,8 +20,8 @@ namespace setupmenu {
 // pages) is written once as UTF-16LE into a new file of its own in the user's
 // temporary folder, and that copy is read; when no copy can be made, the A
 // calls read the file itself, which holds its bytes on single-byte code
-// pages. Closes the previous file first.
-void OpenConfigFile();
+// pages. Closes the previous file first. Returns the encoding told.
+TextEncoding OpenConfigFile();
 
 // Removes the copy, if one was made. Every end of a run that follows
 // OpenConfigFile passes here.

@@ -36,18 +36,20 @@ size_t SequenceAt(const uint8_t* p, size_t left) {
 TextEncoding TellEncoding(const uint8_t* bytes, size_t size) {
     if (size >= 2 && bytes[0] == 0xFF && bytes[1] == 0xFE) return TextEncoding::Utf16Le;
     if (size >= 3 && bytes[0] == 0xEF && bytes[1] == 0xBB && bytes[2] == 0xBF) return TextEncoding::Utf8Mark;
-    bool any = false;
+    if (FirstNonUtf8(bytes, size) < size) return TextEncoding::Ansi;
+    for (size_t i = 0; i < size; ++i) {
+        if (bytes[i] >= 0x80) return TextEncoding::Utf8;
+    }
+    return TextEncoding::Ansi;
+}
+
+size_t FirstNonUtf8(const uint8_t* bytes, size_t size) {
     for (size_t i = 0; i < size;) {
-        if (bytes[i] < 0x80) {
-            ++i;
-            continue;
-        }
-        const size_t length = SequenceAt(bytes + i, size - i);
-        if (length == 0) return TextEncoding::Ansi;
-        any = true;
+        const size_t length = bytes[i] < 0x80 ? 1 : SequenceAt(bytes + i, size - i);
+        if (length == 0) return i;
         i += length;
     }
-    return any ? TextEncoding::Utf8 : TextEncoding::Ansi;
+    return size;
 }
 
 }  // namespace setupmenu

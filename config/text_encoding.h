@@ -22,4 +22,8 @@ enum class TextEncoding {
 // saves it with a mark or as UTF-16.
 TextEncoding TellEncoding(const uint8_t* bytes, size_t size);
 
+// The offset of the first byte that is not ASCII and not part of a
+// well-formed UTF-8 sequence, or `size` when there is none.
+size_t FirstNonUtf8(const uint8_t* bytes, size_t size);
+
 }  // namespace setupmenu

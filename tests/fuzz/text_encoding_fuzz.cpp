@@ -73,6 +73,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     bool high = false;
     for (size_t i = 0; i < size; ++i) high |= data[i] >= 0x80;
     FUZZ_CHECK(found == (wellFormed && high ? TextEncoding::Utf8 : TextEncoding::Ansi));
+    // The first byte that is not UTF-8 ends the longest prefix the decoder takes whole.
+    const size_t bad = setupmenu::FirstNonUtf8(data, size);
+    FUZZ_CHECK((bad == size) == wellFormed);
+    if (bad < size) {
+        FUZZ_CHECK(Decode(data, bad, decoded));
+        for (size_t end = bad + 1; end <= size && end <= bad + 4; ++end) FUZZ_CHECK(!Decode(data, end, decoded));
+    }
     if (wellFormed) FUZZ_CHECK(Encode(decoded) == std::string(reinterpret_cast<const char*>(data), size));
     return 0;
 }

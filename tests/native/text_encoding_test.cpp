@@ -49,5 +49,18 @@ TEST(TellEncoding, MarksFirstThenWellFormedUtf8WithOneSequenceOrElseAnsi) {
     }
 }
 
+TEST(FirstNonUtf8, NamesTheByteThatEndsWellFormedText) {
+    const struct {
+        std::string bytes;
+        size_t offset;
+    } cases[] = {
+        {"", 0}, {"abc", 3}, {"Espa\xC3\xB1ol", 9}, {"Espa\xF1ol", 4}, {"\xC3\xB1\xE6\x97", 2},
+        {"\xE6\x97\xA5\xED\xA0\x80", 3}, {"a\x80", 1},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(FirstNonUtf8(reinterpret_cast<const uint8_t*>(c.bytes.data()), c.bytes.size()), c.offset) << c.bytes;
+    }
+}
+
 }  // namespace
 }  // namespace setupmenu

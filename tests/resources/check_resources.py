@@ -68,9 +68,10 @@ IMPORTS = [
     ("KERNEL32", "L C",      "NT 4.0", "GetShortPathNameW"),
     ("KERNEL32", "L C",      "2000",   "GetFileSizeEx GetUserDefaultUILanguage"),
     ("KERNEL32", "L C",      "NT 3.1", "LoadLibraryA"),
-    ("KERNEL32", "L",        "NT 3.1", "CreateFileW CreateProcessA DeleteFileW GetCommandLineA GetCurrentDirectoryA "
-                                       "GetPrivateProfileStringW GetTempFileNameW GetTempPathW OutputDebugStringA "
-                                       "SetFilePointer WriteFile"),
+    ("KERNEL32", "L C",      "NT 3.1", "CreateFileW DeleteFileW GetPrivateProfileStringW GetTempFileNameW GetTempPathW "
+                                       "WriteFile"),
+    ("KERNEL32", "L",        "NT 3.1", "CreateProcessA GetCommandLineA GetCurrentDirectoryA OutputDebugStringA "
+                                       "SetFilePointer"),
     ("KERNEL32", "C",        "NT 3.1", "CreateSemaphoreW DeleteCriticalSection EnterCriticalSection FindClose "
                                        "FindFirstFileA FindNextFileA GetCurrentThreadId "
                                        "GetFileAttributesW GetFullPathNameW GetModuleHandleW GetPrivateProfileSectionA "
