@@ -701,6 +701,15 @@ void PrintCancelValues() {
     PrintText("Cancel", "Name", Given("Cancel", "Name") ? g_state.szValue : nullptr, "read out as its Label");
 }
 
+// The texts of the launcher's boxes, in the file's language when it gives them.
+void PrintMessageValues() {
+    for (const KeyInfo& key : kKeys) {
+        if (key.family != SectionFamily::Messages) continue;
+        const char* name = key.key.data();  // the table's names are literals
+        PrintText("Messages", name, Given("Messages", name) ? g_state.szValue : nullptr, key.fallback.data());
+    }
+}
+
 // ---- refusal -------------------------------------------------------------
 
 // A name in the file within two edits of `wanted`, for a hint; null when none.
@@ -808,6 +817,7 @@ int CheckConfiguration() {
         if (section.family == SectionFamily::Button) PrintButtonValues(section);
     }
     PrintCancelValues();
+    PrintMessageValues();
 
     PrintLine("findings:");
     CheckEncodingFindings();

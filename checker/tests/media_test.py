@@ -226,10 +226,13 @@ CASES = {
     # -- encodings: the report of a UTF-8 or UTF-16 file is UTF-8 (read here as latin-1) --
     "utf8_byte_order_mark": with_clean(ini="\ufeff" + CLEAN_INI, status=0, lines=[
         "encoding: UTF-8 (the file begins with the byte-order mark EF BB BF)"]),
-    "utf8_in_any_script": with_clean(ini=CLEAN_INI.replace("Title=Clean media", "Title=\u0395\u03bb\u03bb\u03ac\u03b4\u03b1"),
+    "utf8_in_any_script": with_clean(ini=CLEAN_INI.replace("Title=Clean media", "Title=\u0395\u03bb\u03bb\u03ac\u03b4\u03b1")
+                                     + "[Messages]\nConfirm=\u0395\u03b3\u03ba\u03b1\u03c4\u03ac\u03c3\u03c4\u03b1\u03c3\u03b7;\n",
                                      status=0, lines=[
         "encoding: UTF-8 without a byte-order mark (every byte above 0x7F",
-        "[Main] Title = \"\u0395\u03bb\u03bb\u03ac\u03b4\u03b1\"".encode().decode("latin-1")]),
+        "[Main] Title = \"\u0395\u03bb\u03bb\u03ac\u03b4\u03b1\"".encode().decode("latin-1"),
+        "[Messages] Confirm = \"\u0395\u03b3\u03ba\u03b1\u03c4\u03ac\u03c3\u03c4\u03b1\u03c3\u03b7;\"".encode().decode("latin-1"),
+        "[Messages] NoCommand = none: No installation command to execute! (default)"]),
     "utf16_in_any_script": with_clean(ini=None, status=0, files={"SETUP.INI": b"\xff\xfe" + CLEAN_INI.replace(
         "Title=Clean media", "Title=\u65e5\u672c\u8a9e").replace("\n", "\r\n").encode("utf-16-le")}, lines=[
         "encoding: UTF-16LE (the file begins with the byte-order mark FF FE)",

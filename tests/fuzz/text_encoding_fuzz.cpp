@@ -23,7 +23,7 @@ using setupmenu::TextEncoding;
 bool Decode(const uint8_t* p, size_t size, std::vector<uint16_t>& out) {
     for (size_t i = 0; i < size;) {
         uint32_t c = p[i];
-        size_t n = c < 0x80 ? 0 : c >= 0xF0 ? 3 : c >= 0xE0 ? 2 : c >= 0xC0 ? 1 : 99;
+        size_t n = c < 0x80 ? 0 : c >= 0xF8 ? 99 : c >= 0xF0 ? 3 : c >= 0xE0 ? 2 : c >= 0xC0 ? 1 : 99;
         if (n == 99 || i + n >= size) return false;
         if (n) c &= 0x3F >> n;
         for (size_t k = 1; k <= n; ++k) {

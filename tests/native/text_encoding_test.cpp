@@ -54,7 +54,7 @@ TEST(FirstNonUtf8, NamesTheByteThatEndsWellFormedText) {
         std::string bytes;
         size_t offset;
     } cases[] = {
-        {"", 0}, {"abc", 3}, {"Espa\xC3\xB1ol", 9}, {"Espa\xF1ol", 4}, {"\xC3\xB1\xE6\x97", 2},
+        {"", 0}, {"abc", 3}, {"Espa\xC3\xB1ol", 8}, {"Espa\xF1ol", 4}, {"\xC3\xB1\xE6\x97", 2},
         {"\xE6\x97\xA5\xED\xA0\x80", 3}, {"a\x80", 1},
     };
     for (const auto& c : cases) {
