@@ -140,6 +140,20 @@ class CheckerFirst(unittest.TestCase):
           "the launcher would refuse this configuration", "preview: no shots"]),
     ]
 
+    def test_the_greek_menu_shows_its_own_script(self):
+        # A Western code page (1252) holds no Greek letter: only the UTF-8 file makes it show.
+        out = tempfile.mkdtemp(prefix="preview-el-", dir=os.environ.get("SETUPMENU_TEST_WORK"))
+        run = preview(MEDIA, out, "--language", "el-GR", "--launcher", LAUNCHER, "--probe", PROBE,
+                      "--checker", CHECKER64)
+        self.assertEqual(run.returncode, 0, run.stdout + run.stderr)
+        with open(os.path.join(out, "controls.json")) as f:
+            menu = json.load(f)["menu"]
+        greek = read_profile(os.path.join(MEDIA, "SetupMenu.el.INI"))
+        utf8 = lambda section, key: greek[section][key].encode("latin-1").decode("utf-8")
+        self.assertEqual(menu["wide_text"], utf8("main", "title"))
+        button1 = next(c for c in menu["children"] if c["id"] == 1007)
+        self.assertEqual(button1["wide_text"], utf8("button1", "text").replace("\\n", "\r\n"))
+
     def test_the_checker_runs_first(self):
         work = tempfile.mkdtemp(prefix="preview-checks-", dir=os.environ.get("SETUPMENU_TEST_WORK"))
         refused = os.path.join(work, "refused")
