@@ -4,6 +4,7 @@ hovered control's selected picture is shown, which there shows the ImageSel
 picture pixel for pixel. And the checker's step before the shots: its
 warnings are shown, a configuration the launcher would refuse gives none."""
 
+import configparser
 import json
 import os
 import subprocess
@@ -148,11 +149,11 @@ class CheckerFirst(unittest.TestCase):
         self.assertEqual(run.returncode, 0, run.stdout + run.stderr)
         with open(os.path.join(out, "controls.json")) as f:
             menu = json.load(f)["menu"]
-        greek = read_profile(os.path.join(MEDIA, "SetupMenu.el.INI"))
-        utf8 = lambda section, key: greek[section][key].encode("latin-1").decode("utf-8")
-        self.assertEqual(menu["wide_text"], utf8("main", "title"))
+        greek = configparser.ConfigParser(interpolation=None, strict=False)
+        greek.read(os.path.join(MEDIA, "SetupMenu.el.INI"), encoding="utf-8")
+        self.assertEqual(menu["wide_text"], greek["Main"]["Title"])
         button1 = next(c for c in menu["children"] if c["id"] == 1007)
-        self.assertEqual(button1["wide_text"], utf8("button1", "text").replace("\\n", "\r\n"))
+        self.assertEqual(button1["wide_text"], greek["Button1"]["Text"].strip('"').replace("\\n", "\r\n"))
 
     def test_the_checker_runs_first(self):
         work = tempfile.mkdtemp(prefix="preview-checks-", dir=os.environ.get("SETUPMENU_TEST_WORK"))
