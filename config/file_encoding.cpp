@@ -13,34 +13,6 @@ namespace {
 // Larger files are taken as ANSI unread: no configuration comes near it.
 constexpr DWORD kLargestTold = 16u << 20;
 
-// `size` bytes of UTF-8 into a new file of the launcher's own as UTF-16LE with
-// its mark. GetTempFileNameW creates the file under a name nobody else holds,
-// so no file of the user's is ever overwritten. On failure nothing is left.
-void WriteWideCopy(const char* text, DWORD size) {
-    wchar_t folder[MAX_PATH];
-    const DWORD length = GetTempPathW(MAX_PATH, folder);
-    if (length == 0 || length >= MAX_PATH || !GetTempFileNameW(folder, L"smu", 0, g_state.wszReadPath)) {
-        g_state.wszReadPath[0] = L'\0';
-        return;
-    }
-    g_state.bReadCopy = TRUE;
-    // Never more UTF-16 units than UTF-8 bytes; one more for the mark.
-    wchar_t* wide = reinterpret_cast<wchar_t*>(AllocText((size + 1) * sizeof(wchar_t)));
-    wide[0] = 0xFEFF;
-    const DWORD units = size ? static_cast<DWORD>(MultiByteToWideChar(CP_UTF8, 0, text, static_cast<int>(size),
-                                                                      wide + 1, static_cast<int>(size)))
-                             : 0;
-    const DWORD bytes = (units + 1) * sizeof(wchar_t);
-    DWORD written = 0;
-    HANDLE file = CreateFileW(g_state.wszReadPath, GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_TEMPORARY, nullptr);
-    const bool ok = file != INVALID_HANDLE_VALUE && (size == 0 || units > 0) &&
-                    WriteFile(file, wide, bytes, &written, nullptr) && written == bytes;
-    if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
-    FreeText(reinterpret_cast<char*>(wide));
-    if (!ok) CloseConfigFile();
-}
-
 }  // namespace
 
 TextEncoding OpenConfigFile() {
@@ -49,22 +21,42 @@ TextEncoding OpenConfigFile() {
     HANDLE file = CreateFileA(g_state.szIniPath, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                               OPEN_EXISTING, 0, nullptr);
     if (file == INVALID_HANDLE_VALUE) return encoding;
-    LARGE_INTEGER large = {};
-    const DWORD size = GetFileSizeEx(file, &large) && large.QuadPart < kLargestTold ? large.LowPart : kLargestTold;
-    char* bytes = size < kLargestTold ? AllocText(size + 1) : nullptr;
-    DWORD read = 0;
-    const bool whole = bytes && ReadFile(file, bytes, size, &read, nullptr) && read == size;
-    CloseHandle(file);
-    if (whole) {
-        const auto* data = reinterpret_cast<const uint8_t*>(bytes);
-        encoding = TellEncoding(data, size);
-        const DWORD mark = encoding == TextEncoding::Utf8Mark ? 3 : 0;
-        // The path is widened while the code page is still the system's.
-        if (encoding == TextEncoding::Utf16Le) WideOf(g_state.szIniPath, g_state.wszReadPath, kPathChars);
-        if (encoding == TextEncoding::Utf8 || mark) WriteWideCopy(bytes + mark, size - mark);
-        if (encoding != TextEncoding::Ansi) g_state.uTextCodePage = CP_UTF8;
+    // One block: the file's bytes, then room for their UTF-16 form (never
+    // more units than bytes) behind a mark, on an even offset.
+    const DWORD size = GetFileSize(file, nullptr);
+    char* bytes = size < kLargestTold ? AllocText(3 * size + 4) : nullptr;
+    DWORD done = 0;
+    if (bytes && ReadFile(file, bytes, size, &done, nullptr) && done == size) {
+        encoding = TellEncoding(reinterpret_cast<const uint8_t*>(bytes), size);
     }
-    if (bytes) FreeText(bytes);
+    CloseHandle(file);
+    if (encoding == TextEncoding::Utf16Le) {
+        // Widened while the code page is still the system's.
+        WideOf(g_state.szIniPath, g_state.wszReadPath, kPathChars);
+    } else if (encoding != TextEncoding::Ansi) {
+        // Written into a new file of the launcher's own: GetTempFileNameW
+        // creates it under a name nobody else holds, so no file of the
+        // user's is ever overwritten. Without it, the A calls read the file.
+        const DWORD mark = encoding == TextEncoding::Utf8Mark ? 3 : 0;
+        auto* wide = reinterpret_cast<wchar_t*>(bytes + (size | 1) + 1);
+        wide[0] = 0xFEFF;
+        const int units = MultiByteToWideChar(CP_UTF8, 0, bytes + mark, static_cast<int>(size - mark), wide + 1,
+                                              static_cast<int>(size) + 1);
+        wchar_t folder[MAX_PATH];
+        const DWORD length = GetTempPathW(MAX_PATH, folder);
+        if (length > 0 && length < MAX_PATH && GetTempFileNameW(folder, L"smu", 0, g_state.wszReadPath)) {
+            g_state.bReadCopy = TRUE;
+            const DWORD wanted = static_cast<DWORD>(units + 1) * sizeof(wchar_t);
+            HANDLE copy = CreateFileW(g_state.wszReadPath, GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+            const BOOL written = WriteFile(copy, wide, wanted, &done, nullptr) && done == wanted;
+            if (copy != INVALID_HANDLE_VALUE) CloseHandle(copy);
+            if (!written) CloseConfigFile();
+        } else {
+            g_state.wszReadPath[0] = L'\0';
+        }
+    }
+    if (encoding != TextEncoding::Ansi) g_state.uTextCodePage = CP_UTF8;
+    FreeText(bytes);
     return encoding;
 }
 

@@ -18,12 +18,11 @@ int ReadSetting(const char* section, const char* key) {
     DWORD length;
     if (g_state.wszReadPath[0]) {
         // Names and the sentinel are ASCII: the same in either encoding.
-        wchar_t wideSection[32], wideKey[32], sentinel[8], wide[kValueChars];
+        wchar_t wideSection[32], wideKey[32], wide[kValueChars];
         WideOf(section, wideSection, 32);
         WideOf(key, wideKey, 32);
-        WideOf(kAbsentSentinel.data(), sentinel, 8);
         const DWORD units =
-            GetPrivateProfileStringW(wideSection, wideKey, sentinel, wide, kValueCapacity, g_state.wszReadPath);
+            GetPrivateProfileStringW(wideSection, wideKey, L"*NOT*", wide, kValueCapacity, g_state.wszReadPath);
         // A value whose UTF-8 form is longer than 4094 bytes is cut by whole
         // UTF-16 units until it fits, so no UTF-8 sequence is cut in two.
         int bytes = 0, kept = static_cast<int>(units);
