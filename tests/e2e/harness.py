@@ -299,11 +299,18 @@ class Probe:
             raise AssertionError("probe usage failed (%s): %s" % (code, out))
         return json.loads(out)
 
-    def accessible(self, hwnd, press=False):
+    def accessible(self, hwnd, press=False, wide=False):
         """{name, role, state, action} of a window's accessible object, as a
-        screen reader reads it; press runs its default action. None: no object."""
+        screen reader reads it; press runs its default action. None: no object.
+        wide: the name as the W calls give it, in any script (else as the code page holds it)."""
         _, out = self.call("acc", _filter_args(hwnd=hwnd) + (["--press", "default"] if press else []))
-        return json.loads(out) if out.strip() else None
+        if not out.strip():
+            return None
+        reading = json.loads(out)
+        wide_name = reading.pop("wide_name")
+        if wide:
+            reading["name"] = wide_name
+        return reading
 
     def focus_events(self):
         """Handles of the windows of the focus events since the last call."""

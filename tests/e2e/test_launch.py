@@ -131,7 +131,7 @@ class LaunchTests(harness.E2ETestCase):
                 launch, _, menu = self.start_menu(media, env={"LC_ALL": locale})
                 button = menu.child(ID_BUTTON_NORMAL[1])
                 self.assertEqual((menu["wide_text"], button["wide_text"]), (title, title + "\r\n2"))
-                self.assertEqual(harness.probe.accessible(button.hwnd)["wide_name"], title + " 2")
+                self.assertEqual(harness.probe.accessible(button.hwnd, wide=True)["name"], title + " 2")
                 self.click_button(launch, 1)
                 box = launch.msgbox(press="ok")
                 self.assertEqual((box["wide_caption"], box["wide_text"]), (title, confirm or CONFIRM))
