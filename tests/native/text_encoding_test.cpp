@@ -16,7 +16,7 @@ TEST(TellEncoding, MarksFirstThenWellFormedUtf8WithOneSequenceOrElseAnsi) {
         size_t firstNonUtf8;
     } cases[] = {
         {"", E::Ansi, 0},
-        {"[Version]\r\nRelease=1\r\n", E::Ansi, 21},                   // ASCII alone stays as it was
+        {"[Version]\r\nRelease=1\r\n", E::Ansi, 22},                   // ASCII alone stays as it was
         {"Title=Espa\xC3\xB1ol", E::Utf8, 14},                         // Notepad's default
         {"\xEF\xBB\xBF[Version]", E::Utf8Mark, 12},                    // with its mark
         {"\xEF\xBB\xBFTitle=Espa\xF1ol", E::Utf8Mark, 13},             // the mark decides

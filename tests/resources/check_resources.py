@@ -68,8 +68,9 @@ IMPORTS = [
     ("KERNEL32", "L C",      "NT 4.0", "GetShortPathNameW"),
     ("KERNEL32", "L C",      "2000",   "GetFileSizeEx GetUserDefaultUILanguage"),
     ("KERNEL32", "L C",      "NT 3.1", "LoadLibraryA"),
-    ("KERNEL32", "L C",      "NT 3.1", "CreateFileW DeleteFileW GetPrivateProfileStringW GetTempFileNameW GetTempPathW "
-                                       "WriteFile"),
+    ("KERNEL32", "L C",      "NT 3.1", "CreateFileW DeleteFileW GetFileSize GetPrivateProfileStringW GetTempFileNameW "
+                                       "GetTempPathW WriteFile"),
+    ("KERNEL32", "C",        "NT 3.1", "GetConsoleMode GetStdHandle WriteConsoleW"),
     ("KERNEL32", "L",        "NT 3.1", "CreateProcessA GetCommandLineA GetCurrentDirectoryA OutputDebugStringA "
                                        "SetFilePointer"),
     ("KERNEL32", "C",        "NT 3.1", "CreateSemaphoreW DeleteCriticalSection EnterCriticalSection FindClose "
