@@ -13,6 +13,7 @@
 #include "checker/autorun_rules.h"
 #include "checker/report.h"
 #include "checker/value_checks.h"
+#include "config/file_encoding.h"
 #include "config/profile.h"
 #include "config/text_rules.h"
 #include "startup/program_paths.h"
@@ -44,8 +45,10 @@ bool AcceptsConfiguration(const char* path) {
     char kept[kPathChars];
     std::memcpy(kept, g_state.szIniPath, sizeof kept);
     std::snprintf(g_state.szIniPath, sizeof g_state.szIniPath, "%s", path);
+    OpenConfigFile();
     const bool accepted = ReadSetting("Version", "Release") != 0;
     std::memcpy(g_state.szIniPath, kept, sizeof kept);
+    OpenConfigFile();  // the checked file again
     return accepted;
 }
 

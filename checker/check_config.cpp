@@ -12,15 +12,18 @@
 #include <cstdio>
 #include <cstring>
 #include <iterator>
+#include <string>
 
 #include "checker/check_conditions.h"
 #include "checker/known_keys.h"
 #include "checker/report.h"
 #include "checker/value_checks.h"
+#include "config/file_encoding.h"
 #include "config/loaders.h"
 #include "config/language_tags.h"
 #include "config/profile.h"
 #include "config/text_rules.h"
+#include "startup/locate.h"
 #include "startup/setup_state.h"
 #include "startup/teardown.h"
 #include "ui/launch_policy.h"
@@ -65,6 +68,18 @@ bool Given(const char* section, const char* key) { return ReadSetting(section, k
 
 void Quote(std::string_view text, char* out, size_t capacity) { QuoteForDisplay(text, kShown, out, capacity); }
 
+// A path of the file calls (system code page) quoted for the report, which
+// is UTF-8 for a UTF-8 or UTF-16 file.
+void QuotePath(const char* path, char* out, size_t capacity) {
+    wchar_t wide[kPathChars];
+    char shown[kPathChars * 3];
+    if (g_state.uTextCodePage == CP_UTF8 && MultiByteToWideChar(CP_ACP, 0, path, -1, wide, kPathChars) > 0 &&
+        WideCharToMultiByte(CP_UTF8, 0, wide, -1, shown, sizeof shown, nullptr, nullptr) > 0) {
+        path = shown;
+    }
+    Quote(path, out, capacity);
+}
+
 int Index(const SectionInfo& section) { return static_cast<int>(&section - kSections); }
 int Index(const KeyInfo& key) { return static_cast<int>(&key - kKeys); }
 
@@ -79,6 +94,14 @@ enum class FileState { Fine, TooLong, Missing, Folder, NotBitmap, Unloadable, No
 
 DWORD Attributes(const char* path) { return GetFileAttributesA(path); }
 
+// The file the profile reader reads for the launcher, as the A calls take it:
+// a UTF-8 file's UTF-16 copy, or the file itself.
+const char* ReaderPath() {
+    static char path[kPathChars];
+    if (g_state.bReadCopy && AnsiTextOf(g_state.wszReadPath, path)) return path;
+    return g_state.szIniPath;
+}
+
 bool ReadHead(const char* path, char* head, DWORD wanted) {
     HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -91,7 +114,7 @@ bool ReadHead(const char* path, char* head, DWORD wanted) {
 
 // The bitmap at the program-relative `value`, loaded as the launcher loads it.
 FileState ProbeBitmap(const char* value, char* path, size_t capacity) {
-    if (!ComposePath(path, capacity, g_state.szProgramDir, value)) {
+    if (!ComposeNativePath(path, g_state.szProgramDir, value)) {
         std::snprintf(path, capacity, "%s%.200s", g_state.szProgramDir, value);
         return FileState::TooLong;
     }
@@ -109,7 +132,10 @@ FileState ProbeBitmap(const char* value, char* path, size_t capacity) {
 
 // The program at the program-relative `value`, as a click would start it.
 FileState ProbeProgram(const char* value, char* path, size_t capacity) {
-    std::snprintf(path, capacity, "%s%s", g_state.szProgramDir, value);
+    // A path the file calls cannot take is shown as composed; it is not found.
+    if (!ComposeNativePath(path, g_state.szProgramDir, value)) {
+        std::snprintf(path, capacity, "%s%s", g_state.szProgramDir, value);
+    }
     const DWORD attributes = Attributes(path);
     if (attributes == INVALID_FILE_ATTRIBUTES) return FileState::Missing;
     if (attributes & FILE_ATTRIBUTE_DIRECTORY) return FileState::Folder;
@@ -130,7 +156,7 @@ bool DescribeBitmapProblem(const char* value, char* out, size_t capacity) {
     char path[kPathChars + 256];
     char quoted[kQuoted];
     const FileState state = ProbeBitmap(value, path, sizeof path);
-    Quote(path, quoted, sizeof quoted);
+    QuotePath(path, quoted, sizeof quoted);
     const char* absolute =
         LooksAbsolute(value) ? " (the launcher puts the media folder in front of every file name)" : "";
     switch (state) {
@@ -164,7 +190,7 @@ void CheckProgram(const char* section, const char* value) {
     char path[kValueChars + kPathChars];
     char quoted[kQuoted];
     const FileState state = ProbeProgram(value, path, sizeof path);
-    Quote(path, quoted, sizeof quoted);
+    QuotePath(path, quoted, sizeof quoted);
     const char* failure = "a click shows \"Unable to execute installation command!\"";
     if (state == FileState::Fine) return;
     if (state == FileState::Folder) {
@@ -230,12 +256,12 @@ void CheckOpen(const char* section, const char* value) {
         return;
     }
     char path[kPathChars];
-    if (!ComposePath(path, sizeof path, g_state.szProgramDir, value)) {
+    if (!ComposeNativePath(path, g_state.szProgramDir, value)) {
         Warn(section, "Open", "the media folder and the file name together exceed %d characters: %s",
              kPathChars - 1, failure);
         return;
     }
-    Quote(path, quoted, sizeof quoted);
+    QuotePath(path, quoted, sizeof quoted);
     if (Attributes(path) == INVALID_FILE_ATTRIBUTES) {
         Warn(section, "Open", "names %s, which does not exist%s: %s", quoted,
              LooksAbsolute(value) ? " (the launcher puts the media folder in front of every file name)" : "",
@@ -248,12 +274,12 @@ void CheckStartIn(const char* section, const char* value) {
     char path[kPathChars];
     char quoted[kQuoted];
     const char* failure = "a click shows \"Unable to execute installation command!\"";
-    if (!ComposePath(path, sizeof path, g_state.szProgramDir, value)) {
+    if (!ComposeNativePath(path, g_state.szProgramDir, value)) {
         Warn(section, "StartIn", "the media folder and the folder name together exceed %d characters: %s",
              kPathChars - 1, failure);
         return;
     }
-    Quote(path, quoted, sizeof quoted);
+    QuotePath(path, quoted, sizeof quoted);
     const DWORD attributes = Attributes(path);
     if (attributes == INVALID_FILE_ATTRIBUTES) {
         Warn(section, "StartIn", "names %s, which does not exist: %s", quoted, failure);
@@ -272,7 +298,7 @@ void CopyKeyName(const char* line, const char* end, char* out, size_t capacity) 
 
 void ScanKeys(const SectionInfo& section) {
     SectionScan& scan = g_scans[Index(section)];
-    const DWORD length = GetPrivateProfileSectionA(Name(section.name), g_lines, kListChars, g_state.szIniPath);
+    const DWORD length = GetPrivateProfileSectionA(Name(section.name), g_lines, kListChars, ReaderPath());
     if (length >= kListChars - 2) {
         Warn(Name(section.name), nullptr, "the section is longer than the checker reads (%lu characters): only its "
              "beginning was checked", static_cast<unsigned long>(kListChars - 2));
@@ -311,7 +337,7 @@ void ScanKeys(const SectionInfo& section) {
 }
 
 void ScanNames() {
-    const DWORD length = GetPrivateProfileSectionNamesA(g_names, kListChars, g_state.szIniPath);
+    const DWORD length = GetPrivateProfileSectionNamesA(g_names, kListChars, ReaderPath());
     if (length >= kListChars - 2) {
         Warn(nullptr, nullptr, "the file names more sections than the checker reads: only the first ones were checked");
     }
@@ -360,7 +386,7 @@ void CheckKeyValue(const SectionInfo& section, const KeyInfo& key) {
     if (!Read(name, key.key, &value)) {
         if (!g_scans[Index(section)].present[Index(key)]) return;
         char raw[kValueChars];
-        const DWORD length = GetPrivateProfileStringA(name, Name(key.key), "", raw, kValueChars - 1, g_state.szIniPath);
+        const DWORD length = GetPrivateProfileStringA(name, Name(key.key), "", raw, kValueChars - 1, ReaderPath());
         if (length > 0) {
             Warn(name, Name(key.key), "the value \"%s\" means no value to the launcher: %.*s applies", raw,
                  static_cast<int>(key.fallback.size()), key.fallback.data());
@@ -499,12 +525,51 @@ void CheckTogether() {
     }
 }
 
-void CheckFileStart() {
-    char head[3];
-    if (ReadHead(g_state.szIniPath, head, sizeof head) && head[0] == '\xEF' && head[1] == '\xBB' && head[2] == '\xBF') {
-        Warn(nullptr, nullptr,
-             "the file begins with a UTF-8 byte-order mark, which the profile reader of Windows takes for part of "
-             "the first line, so a section name there may not be recognised; save the file as ANSI");
+// The whole file, or empty when it cannot be read.
+std::string FileBytes(const char* path) {
+    std::string bytes;
+    HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return bytes;
+    char block[16384];
+    DWORD got = 0;
+    while (ReadFile(file, block, sizeof block, &got, nullptr) && got > 0) bytes.append(block, got);
+    CloseHandle(file);
+    return bytes;
+}
+
+// The line (from 1) that the byte at `offset` is on.
+int LineOf(const std::string& bytes, size_t offset) {
+    int line = 1;
+    for (size_t i = 0; i < offset; ++i) line += bytes[i] == '\n';
+    return line;
+}
+
+// A byte that is not UTF-8 matters in a file that the launcher reads as UTF-8
+// (it shows as a replacement mark), and in one that holds UTF-8 text too: the
+// launcher then reads the whole file as ANSI and shows that text garbled.
+void CheckEncodingFindings() {
+    const std::string bytes = FileBytes(g_state.szIniPath);
+    const auto* data = reinterpret_cast<const uint8_t*>(bytes.data());
+    const TextEncoding encoding = TellEncoding(data, bytes.size());
+    if (encoding == TextEncoding::Utf16Le) return;
+    const size_t start = encoding == TextEncoding::Utf8Mark ? 3 : 0;
+    const size_t bad = start + FirstNonUtf8(data + start, bytes.size() - start);
+    if (bad == bytes.size()) return;
+    const unsigned value = data[bad];
+    if (encoding == TextEncoding::Utf8Mark) {
+        Warn(nullptr, nullptr, "byte 0x%02X on line %d is not part of a well-formed UTF-8 sequence although the file "
+             "begins with the UTF-8 mark: the launcher shows a replacement mark there; save the file as UTF-8 again",
+             value, LineOf(bytes, bad));
+        return;
+    }
+    for (size_t i = 0; i < bad; ++i) {
+        if (data[i] >= 0x80) {
+            Warn(nullptr, nullptr, "the file holds UTF-8 text, but byte 0x%02X on line %d is not part of a well-formed "
+                 "UTF-8 sequence: the launcher reads the whole file as ANSI (code page %u) and shows its UTF-8 text "
+                 "garbled; save the file as UTF-8 throughout", value, LineOf(bytes, bad), GetACP());
+            return;
+        }
     }
 }
 
@@ -660,6 +725,15 @@ void PrintCancelValues() {
     PrintText("Cancel", "Name", Given("Cancel", "Name") ? g_state.szValue : nullptr, "read out as its Label");
 }
 
+// The texts of the launcher's boxes, in the file's language when it gives them.
+void PrintMessageValues() {
+    for (const KeyInfo& key : kKeys) {
+        if (key.family != SectionFamily::Messages) continue;
+        const char* name = key.key.data();  // the table's names are literals
+        PrintText("Messages", name, Given("Messages", name) ? g_state.szValue : nullptr, key.fallback.data());
+    }
+}
+
 // ---- refusal -------------------------------------------------------------
 
 // A name in the file within two edits of `wanted`, for a hint; null when none.
@@ -684,7 +758,7 @@ void ExplainRefusal() {
     } else if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
         std::snprintf(reason, sizeof reason, "the configuration file's path names a folder");
     } else {
-        GetPrivateProfileSectionNamesA(g_names, kListChars, g_state.szIniPath);
+        GetPrivateProfileSectionNamesA(g_names, kListChars, ReaderPath());
         bool hasVersion = false;
         for (const char* name = g_names; *name; name += std::strlen(name) + 1) {
             if (EqualsNoCase(name, "Version")) hasVersion = true;
@@ -694,10 +768,10 @@ void ExplainRefusal() {
             std::snprintf(reason, sizeof reason, "the file has no [Version] section%s%s%s",
                           close ? " (it has [" : "", close ? close : "", close ? "])" : "");
         } else {
-            GetPrivateProfileSectionA("Version", g_lines, kListChars, g_state.szIniPath);
+            GetPrivateProfileSectionA("Version", g_lines, kListChars, ReaderPath());
             char raw[kValueChars];
             const DWORD length =
-                GetPrivateProfileStringA("Version", "Release", "", raw, kValueChars - 1, g_state.szIniPath);
+                GetPrivateProfileStringA("Version", "Release", "", raw, kValueChars - 1, ReaderPath());
             bool hasRelease = false;
             for (const char* line = g_lines; *line; line += std::strlen(line) + 1) {
                 char key[256];
@@ -725,6 +799,29 @@ void ExplainRefusal() {
 
 }  // namespace
 
+void PrintEncoding(TextEncoding encoding) {
+    if (encoding == TextEncoding::Utf16Le) {
+        PrintLine("encoding: UTF-16LE (the file begins with the byte-order mark FF FE): texts show in any script");
+    } else if (encoding == TextEncoding::Utf8Mark) {
+        PrintLine("encoding: UTF-8 (the file begins with the byte-order mark EF BB BF): texts show in any script");
+    } else if (encoding == TextEncoding::Utf8) {
+        PrintLine("encoding: UTF-8 without a byte-order mark (every byte above 0x7F belongs to a well-formed UTF-8 "
+                  "sequence): texts show in any script");
+    } else {
+        const std::string bytes = FileBytes(g_state.szIniPath);
+        const auto* data = reinterpret_cast<const uint8_t*>(bytes.data());
+        const size_t bad = FirstNonUtf8(data, bytes.size());
+        if (bad == bytes.size()) {
+            PrintLine("encoding: ANSI (no byte above 0x7F: plain ASCII, the same in every code page)");
+        } else {
+            PrintLine("encoding: ANSI, code page %u (byte 0x%02X on line %d is not UTF-8): texts show only in the "
+                      "scripts of the reader's code page", GetACP(), static_cast<unsigned>(data[bad]),
+                      LineOf(bytes, bad));
+        }
+    }
+    if (encoding != TextEncoding::Ansi) PrintLine("the report below is in UTF-8");
+}
+
 bool CheckVersionMark() {
     if (g_state.szIniPath[0] && ReadSetting("Version", "Release")) return true;
     ExplainRefusal();
@@ -745,9 +842,10 @@ int CheckConfiguration() {
         if (section.family == SectionFamily::Button) PrintButtonValues(section);
     }
     PrintCancelValues();
+    PrintMessageValues();
 
     PrintLine("findings:");
-    CheckFileStart();
+    CheckEncodingFindings();
     ScanNames();
     for (const SectionInfo& section : kSections) {
         if (!g_scans[Index(section)].exists) continue;
@@ -770,8 +868,10 @@ bool DebugIsOn(const char* path) {
     char saved[kPathChars];
     std::memcpy(saved, g_state.szIniPath, sizeof saved);
     std::snprintf(g_state.szIniPath, sizeof g_state.szIniPath, "%s", path);
+    OpenConfigFile();
     const bool on = ReadSetting("Main", "Debug") && EqualsNoCase(g_state.szValue, "On");
     std::memcpy(g_state.szIniPath, saved, sizeof saved);
+    OpenConfigFile();  // the checked file again
     return on;
 }
 

@@ -3,8 +3,14 @@
 // launcher would have them.
 #pragma once
 
+#include "config/text_encoding.h"
+
 namespace setupmenu {
 namespace check {
+
+// Says which encoding the launcher reads the configuration file in
+// (`encoding`, as OpenConfigFile told it) and why.
+void PrintEncoding(TextEncoding encoding);
 
 // True when the launcher accepts the file (its version mark gives a value);
 // otherwise prints why not and what the launcher would show.

@@ -20,6 +20,7 @@
 #include "checker/check_config.h"
 #include "checker/report.h"
 #include "checker/watch.h"
+#include "config/file_encoding.h"
 #include "config/text_rules.h"
 #include "startup/dll_search_lock.h"
 #include "startup/locate.h"
@@ -200,6 +201,10 @@ int Report() {
     PrintLine("launcher: %s (%s)", g_state.szExeName, g_source);
     if (g_tail[0]) PrintLine("command tail: \"%s\"", g_tail);
     PrintLine("configuration file: %s", g_state.szIniPath[0] ? g_state.szIniPath : "(path too long)");
+    // From here on, the texts are those of the file's encoding; the file stays
+    // open for a watch's menu, and wmain closes it.
+    const TextEncoding encoding = OpenConfigFile();
+    if (g_state.szIniPath[0]) PrintEncoding(encoding);
     if (!CheckVersionMark()) {
         PrintLine("result: refused");
         std::fflush(stdout);
@@ -286,6 +291,7 @@ int wmain(int argc, wchar_t** argv) {
     // First of all, as in the launcher: nothing may load a library before the search is locked.
     setupmenu::LockDllSearchToSystemFolder();
     const int status = setupmenu::check::Run(argc, argv);
+    setupmenu::CloseConfigFile();
     std::fflush(stdout);
     return status;
 }

@@ -115,6 +115,7 @@ std::string_view FamilyDisplayName(SectionFamily family) {
         case SectionFamily::Splash: return "[Splash]";
         case SectionFamily::Button: return "[Button1] to [Button3]";
         case SectionFamily::Cancel: return "[Cancel]";
+        case SectionFamily::Messages: return "[Messages]";
     }
     return "";
 }

@@ -13,7 +13,7 @@
 namespace setupmenu {
 namespace check {
 
-enum class SectionFamily : uint8_t { Version, Main, Splash, Button, Cancel };
+enum class SectionFamily : uint8_t { Version, Main, Splash, Button, Cancel, Messages };
 
 enum class ValueKind : uint8_t {
     Mark,        // only its presence counts
@@ -61,6 +61,7 @@ inline constexpr SectionInfo kSections[] = {
     {"Button2", SectionFamily::Button, 2},
     {"Button3", SectionFamily::Button, 3},
     {"Cancel", SectionFamily::Cancel, 0},
+    {"Messages", SectionFamily::Messages, 0},
 };
 
 // All keys, grouped by section family, each group in the launcher's reading order.
@@ -104,6 +105,12 @@ inline constexpr KeyInfo kKeys[] = {
     {SectionFamily::Cancel, "Position", ValueKind::Position, nullptr, 0, "not moved"},
     {SectionFamily::Cancel, "PositionSel", ValueKind::Position, nullptr, 0, "over the normal control"},
     {SectionFamily::Cancel, "Name", ValueKind::Text, nullptr, 0, "read out as its Label"},
+
+    // Read only when their box is shown.
+    {SectionFamily::Messages, "Confirm", ValueKind::Text, nullptr, 0, "Install Application?"},
+    {SectionFamily::Messages, "ErrorCaption", ValueKind::Text, nullptr, 0, "Setup Error!"},
+    {SectionFamily::Messages, "StartFailed", ValueKind::Text, nullptr, 0, "Unable to execute installation command!"},
+    {SectionFamily::Messages, "NoCommand", ValueKind::Text, nullptr, 0, "No installation command to execute!"},
 };
 
 // Names compare without case, as the profile reader compares them.

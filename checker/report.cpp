@@ -1,8 +1,12 @@
 // See report.h.
 #include "checker/report.h"
 
+#include <windows.h>
+
 #include <cstdarg>
 #include <cstdio>
+
+#include "startup/setup_state.h"
 
 namespace setupmenu {
 namespace check {
@@ -15,6 +19,20 @@ int g_warnings = 0;
 void PrintFormatted(const char* prefix, const char* format, va_list args) {
     char line[2048];
     std::vsnprintf(line, sizeof line, format, args);
+    // The texts of a UTF-8 or UTF-16 file are UTF-8: a console shows them
+    // through the W call in any script; a pipe or file gets the UTF-8 bytes.
+    DWORD mode;
+    const HANDLE out = GetStdHandle(STD_OUTPUT_HANDLE);
+    if (g_state.uTextCodePage == CP_UTF8 && GetConsoleMode(out, &mode)) {
+        char whole[2800];
+        wchar_t wide[2800];
+        std::snprintf(whole, sizeof whole, "%s%s\r\n", prefix, line);
+        const int length = MultiByteToWideChar(CP_UTF8, 0, whole, -1, wide, 2800);
+        std::fflush(stdout);
+        DWORD written = 0;
+        if (length > 1) WriteConsoleW(out, wide, static_cast<DWORD>(length - 1), &written, nullptr);
+        return;
+    }
     std::printf("%s%s\n", prefix, line);
 }
 

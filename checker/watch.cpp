@@ -13,6 +13,7 @@
 #include "checker/known_keys.h"
 #include "checker/report.h"
 #include "checker/watch_rules.h"
+#include "config/file_encoding.h"
 #include "config/condition_checks.h"
 #include "config/file_exists.h"
 #include "config/language_tags.h"
@@ -75,9 +76,11 @@ bool ChooseFiles() {
     g_watch = WatchList{};
     if (!LocateConfigFile(g_options->tail)) return false;
     Watch(g_state.szIniPath);
+    OpenConfigFile();
     if (!HasVersionMark()) return false;
     if (g_options->language ? ChooseLanguageFor(g_options->language) : ChooseLanguageFile()) {
         Watch(g_state.szIniPath);
+        OpenConfigFile();
         if (!HasVersionMark()) return false;
     }
     for (const SectionInfo& section : kSections) {
@@ -200,6 +203,7 @@ void OnPoll(HWND dialog) {
         PrintLine("preview: the menu on screen stays as it was last built");
         Flush();
         std::memcpy(g_state.szIniPath, shown, sizeof shown);
+        OpenConfigFile();
         return;
     }
     RECT window;

@@ -5,6 +5,7 @@ set(SETUPMENU_PORTABLE_SOURCES
   config/bitmap_check.cpp
   config/conditions.cpp
   config/language_tags.cpp
+  config/text_encoding.cpp
   config/text_rules.cpp
   diag/log_line.cpp
   startup/command_tail.cpp
@@ -22,6 +23,7 @@ set(SETUPMENU_WIN32_SOURCES
   startup/system_library.cpp
   startup/teardown.cpp
   config/profile.cpp
+  config/file_encoding.cpp
   config/load_splash.cpp
   config/load_main.cpp
   config/load_buttons.cpp
@@ -37,4 +39,5 @@ set(SETUPMENU_WIN32_SOURCES
   ui/hover.cpp
   ui/selection.cpp
   ui/accessible.cpp
+  ui/shown_text.cpp
 )

@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include "config/file_encoding.h"
 #include "config/file_exists.h"
 #include "config/text_rules.h"
 #include "startup/setup_state.h"
@@ -51,11 +52,7 @@ bool PathExists(char* written) {
     if (wow64 && GetEnvironmentVariableA("ProgramW6432", nullptr, 0)) NameNativeFolders(written);
     const DWORD length = ExpandEnvironmentStringsA(written, expanded, sizeof expanded);
     if (length == 0 || length > sizeof expanded) return false;
-    const char* full = expanded;
-    if (!IsRootedPath(expanded)) {
-        if (!ComposePath(path, sizeof path, g_state.szProgramDir, expanded)) return false;
-        full = path;
-    }
+    if (!ComposeNativePath(path, IsRootedPath(expanded) ? "" : g_state.szProgramDir, expanded)) return false;
     // Redirection is off for this one open only: with it off, a library
     // loaded by the thread would come from the wrong folder.
     const HMODULE kernel = GetModuleHandleA("kernel32");
@@ -63,7 +60,7 @@ bool PathExists(char* written) {
     const auto revert = FindEntry<Wow64RevertRedirectionProc>(kernel, "Wow64RevertWow64FsRedirection");
     void* saved = nullptr;
     const bool off = wow64 && disable && revert && disable(&saved);
-    const bool found = FileExists(full, kFileOrFolder);
+    const bool found = FileExists(path, kFileOrFolder);
     if (off) revert(saved);
     return found;
 }

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "config/bitmap_check.h"
+#include "config/file_encoding.h"
 #include "config/heap_text.h"
 #include "config/text_rules.h"
 #include "startup/setup_state.h"
@@ -14,8 +15,27 @@ namespace setupmenu {
 constexpr DWORD kValueCapacity = kValueChars - 1;
 
 int ReadSetting(const char* section, const char* key) {
-    const DWORD length = GetPrivateProfileStringA(section, key, kAbsentSentinel.data(), g_state.szValue,
-                                                  kValueCapacity, g_state.szIniPath);
+    DWORD length;
+    if (g_state.wszReadPath[0]) {
+        // Names and the sentinel are ASCII: the same in either encoding.
+        wchar_t wideSection[32], wideKey[32], wide[kValueChars];
+        WideOf(section, wideSection, 32);
+        WideOf(key, wideKey, 32);
+        const DWORD units =
+            GetPrivateProfileStringW(wideSection, wideKey, L"*NOT*", wide, kValueCapacity, g_state.wszReadPath);
+        // A value whose UTF-8 form is longer than 4094 bytes is cut by whole
+        // UTF-16 units until it fits, so no UTF-8 sequence is cut in two.
+        int bytes = 0, kept = static_cast<int>(units);
+        while (kept > 0 && (bytes = WideCharToMultiByte(CP_UTF8, 0, wide, kept, g_state.szValue,
+                                                         kValueCapacity - 1, nullptr, nullptr)) == 0) {
+            --kept;
+        }
+        g_state.szValue[bytes] = '\0';
+        length = static_cast<DWORD>(bytes);
+    } else {
+        length = GetPrivateProfileStringA(section, key, kAbsentSentinel.data(), g_state.szValue, kValueCapacity,
+                                          g_state.szIniPath);
+    }
     if (length == 0) return 0;
     if (EqualsNoCase(std::string_view(g_state.szValue, length), kAbsentSentinel)) return 0;
     return static_cast<int>(length);
@@ -64,7 +84,7 @@ bool IsSoundBitmapAt(const char* path) {
 
 HBITMAP LoadBitmapSetting(const char* value) {
     char path[kPathChars];
-    if (!ComposePath(path, sizeof path, g_state.szProgramDir, value)) return nullptr;
+    if (!ComposeNativePath(path, g_state.szProgramDir, value)) return nullptr;
     if (!IsSoundBitmapAt(path)) return nullptr;
     return static_cast<HBITMAP>(LoadImageA(g_state.hInstance, path, IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE));
 }

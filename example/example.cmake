@@ -40,22 +40,26 @@ add_custom_target(example_bitmaps DEPENDS ${example_bitmaps})
 # The launcher, its configuration, the manual and the disc's autorun entry.
 add_custom_command(
   OUTPUT ${SETUPMENU_EXAMPLE_MEDIA}/SetupMenu.exe ${SETUPMENU_EXAMPLE_MEDIA}/SetupMenu.ini
-         ${SETUPMENU_EXAMPLE_MEDIA}/SetupMenu.de.INI ${SETUPMENU_EXAMPLE_MEDIA}/manual.txt
+         ${SETUPMENU_EXAMPLE_MEDIA}/SetupMenu.de.INI ${SETUPMENU_EXAMPLE_MEDIA}/SetupMenu.el.INI
+         ${SETUPMENU_EXAMPLE_MEDIA}/manual.txt
          ${SETUPMENU_EXAMPLE_MEDIA}/autorun.inf
   COMMAND ${CMAKE_COMMAND} -E make_directory ${SETUPMENU_EXAMPLE_MEDIA}
   COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:SetupMenu> ${SETUPMENU_EXAMPLE_MEDIA}/SetupMenu.exe
   COMMAND ${CMAKE_COMMAND} -E copy ${SETUPMENU_EXAMPLE_SOURCE}/SetupMenu.ini ${SETUPMENU_EXAMPLE_MEDIA}/SetupMenu.ini
   COMMAND ${CMAKE_COMMAND} -E copy ${SETUPMENU_EXAMPLE_SOURCE}/SetupMenu.de.INI ${SETUPMENU_EXAMPLE_MEDIA}/SetupMenu.de.INI
+  COMMAND ${CMAKE_COMMAND} -E copy ${SETUPMENU_EXAMPLE_SOURCE}/SetupMenu.el.INI ${SETUPMENU_EXAMPLE_MEDIA}/SetupMenu.el.INI
   COMMAND ${CMAKE_COMMAND} -E copy ${SETUPMENU_EXAMPLE_SOURCE}/manual.txt ${SETUPMENU_EXAMPLE_MEDIA}/manual.txt
   COMMAND ${CMAKE_COMMAND} -E copy ${SETUPMENU_EXAMPLE_SOURCE}/autorun.inf ${SETUPMENU_EXAMPLE_MEDIA}/autorun.inf
   DEPENDS SetupMenu $<TARGET_FILE:SetupMenu> ${SETUPMENU_EXAMPLE_SOURCE}/SetupMenu.ini
-          ${SETUPMENU_EXAMPLE_SOURCE}/SetupMenu.de.INI ${SETUPMENU_EXAMPLE_SOURCE}/manual.txt
+          ${SETUPMENU_EXAMPLE_SOURCE}/SetupMenu.de.INI ${SETUPMENU_EXAMPLE_SOURCE}/SetupMenu.el.INI
+          ${SETUPMENU_EXAMPLE_SOURCE}/manual.txt
           ${SETUPMENU_EXAMPLE_SOURCE}/autorun.inf
   COMMENT "Assembling the example media in ${SETUPMENU_EXAMPLE_MEDIA}"
   VERBATIM)
 
 add_custom_target(example_media ALL
   DEPENDS ${SETUPMENU_EXAMPLE_MEDIA}/SetupMenu.exe ${SETUPMENU_EXAMPLE_MEDIA}/SetupMenu.ini
-          ${SETUPMENU_EXAMPLE_MEDIA}/SetupMenu.de.INI ${SETUPMENU_EXAMPLE_MEDIA}/manual.txt
+          ${SETUPMENU_EXAMPLE_MEDIA}/SetupMenu.de.INI ${SETUPMENU_EXAMPLE_MEDIA}/SetupMenu.el.INI
+         ${SETUPMENU_EXAMPLE_MEDIA}/manual.txt
           ${SETUPMENU_EXAMPLE_MEDIA}/autorun.inf ${example_bitmaps})
 add_dependencies(example_media example_bitmaps ${example_installers})

@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "config/file_encoding.h"
 #include "config/profile.h"
 #include "startup/bounded_format.h"
 #include "startup/program_paths.h"
@@ -88,6 +89,7 @@ void RefuseConfigFile(const char* tail) {
     }
     char caption[kPathChars + 32];
     FormatBounded(caption, sizeof caption, "%s SETUP ERROR!", g_state.szExeName);
+    CloseConfigFile();
     MessageBoxA(nullptr, text, caption, MB_OK);
     std::exit(1);
 }

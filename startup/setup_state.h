@@ -64,6 +64,10 @@ struct SetupState {
     char szProgramDir[kPathChars];   // ends in a backslash
     char szIniPath[kPathChars];
     char szRunMark[kRunMarkChars];   // names this run of the configuration file (one_menu.h)
+    // How the configuration file is read (config/file_encoding.h).
+    UINT uTextCodePage;              // of every text read: CP_ACP, or CP_UTF8 for a UTF-8 or UTF-16 file
+    wchar_t wszReadPath[kPathChars]; // read with the W calls from here, or empty: the A calls read szIniPath
+    BOOL bReadCopy;                  // wszReadPath is the launcher's own UTF-16 copy, removed at the end
     SplashInfo splash;
     MainInfo main;
     CancelInfo cancel;

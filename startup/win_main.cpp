@@ -1,6 +1,7 @@
 // The program's entry: locate, check, load, run the backdrop, tear down.
 #include <windows.h>
 
+#include "config/file_encoding.h"
 #include "config/loaders.h"
 #include "diag/debug_log.h"
 #include "resources/resource_ids.h"
@@ -19,10 +20,18 @@ bool IsAnsiLeadByte(unsigned char byte) { return IsDBCSLeadByte(byte) != FALSE; 
 
 int RunSetup(HINSTANCE instance, const char* tail) {
     LocateProgram();
-    if (!LocateConfigFile(tail) || !HasVersionMark()) RefuseConfigFile(tail);
+    if (!LocateConfigFile(tail)) RefuseConfigFile(tail);
+    OpenConfigFile();
+    if (!HasVersionMark()) RefuseConfigFile(tail);
     // Before the log is opened: a second run must not write over the first one's.
-    if (AnotherRunHasTheMenu()) return 0;
-    if (ChooseLanguageFile() && !HasVersionMark()) RefuseConfigFile(tail);
+    if (AnotherRunHasTheMenu()) {
+        CloseConfigFile();
+        return 0;
+    }
+    if (ChooseLanguageFile()) {
+        OpenConfigFile();
+        if (!HasVersionMark()) RefuseConfigFile(tail);
+    }
 
     StartDebugLog();
     g_state.hInstance = instance;
@@ -33,9 +42,10 @@ int RunSetup(HINSTANCE instance, const char* tail) {
     LoadAllButtonSettings();
 
     // Returns once both the backdrop and the menu it runs have ended.
-    DialogBoxParamA(instance, MAKEINTRESOURCEA(IDD_BACKDROP), nullptr, BackdropDlgProc, 0);
+    DialogBoxParamW(instance, MAKEINTRESOURCEW(IDD_BACKDROP), nullptr, BackdropDlgProc, 0);
 
     FreeAllResources();
+    CloseConfigFile();
     StopDebugLog();
     return 0;
 }

@@ -16,6 +16,7 @@
 
 #include <cstring>
 
+#include "config/file_encoding.h"
 #include "config/profile.h"
 #include "startup/setup_state.h"
 #include "startup/system_library.h"
@@ -175,7 +176,7 @@ HRESULT STDMETHODCALLTYPE GetName(Self self, ChildArgument child, BSTR* name) {
     const char* given = ReadSetting(section, "Name") ? g_state.szValue : nullptr;
     ComposeAccessibleName(given, button ? button->pszText : nullptr, button ? button->pszLabel : g_state.cancel.pszLabel,
                           n, g_state.szMessage, sizeof g_state.szMessage);
-    MultiByteToWideChar(CP_ACP, 0, g_state.szMessage, -1, g_wideText, kValueChars);
+    WideOf(g_state.szMessage, g_wideText, kValueChars);
     return TextAnswer(S_OK, g_wideText, name);
 }
 

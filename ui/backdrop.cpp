@@ -29,7 +29,8 @@ INT_PTR CALLBACK BackdropDlgProc(HWND window, UINT message, WPARAM, LPARAM) {
             ShowWindow(window, SW_SHOWMAXIMIZED);
             SetForegroundWindow(window);
             // The whole run happens inside this call; the menu's result does not matter here.
-            DialogBoxParamA(g_state.hInstance, MAKEINTRESOURCEA(IDD_MENU), window, MenuDlgProc, 0);
+            // A Unicode window, so that its title in any script is kept and read whole.
+            DialogBoxParamW(g_state.hInstance, MAKEINTRESOURCEW(IDD_MENU), window, MenuDlgProc, 0);
             EndDialog(window, 1);
             return TRUE;
         case WM_COMMAND:

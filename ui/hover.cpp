@@ -52,7 +52,7 @@ LRESULT CALLBACK HoverWndProc(HWND window, UINT message, WPARAM wParam, LPARAM l
             if (LRESULT object = AnswerAccessibleObject(window, wParam, lParam)) return object;
             break;
     }
-    return CallWindowProcA(g_state.pfnStaticProc, window, message, wParam, lParam);
+    return CallWindowProcW(g_state.pfnStaticProc, window, message, wParam, lParam);
 }
 
 void CALLBACK VaskTrackMouseTimerProc(HWND window, UINT, UINT_PTR timerId, DWORD) {

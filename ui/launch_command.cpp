@@ -6,6 +6,7 @@
 
 #include <cstring>
 
+#include "config/file_encoding.h"
 #include "config/profile.h"
 #include "config/text_rules.h"
 #include "diag/debug_log.h"
@@ -14,6 +15,7 @@
 #include "startup/system_library.h"
 #include "ui/launch_policy.h"
 #include "ui/menu_dialog.h"
+#include "ui/shown_text.h"
 
 namespace setupmenu {
 namespace {
@@ -83,7 +85,7 @@ bool StartButton(HWND dialog, const char* section, const char* command, const ch
         // A folder beyond the path limit is refused, never cut into another.
         // The shell would start a document's program elsewhere when the
         // folder is missing, so it must exist before anything starts.
-        if (!ComposePath(folder, sizeof folder, g_state.szProgramDir, g_state.szValue)) return false;
+        if (!ComposeNativePath(folder, g_state.szProgramDir, g_state.szValue)) return false;
         const DWORD attributes = GetFileAttributesA(folder);
         if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) return false;
         directory = folder;
@@ -92,6 +94,12 @@ bool StartButton(HWND dialog, const char* section, const char* command, const ch
     arguments[0] = '\0';
     if (int length = ReadSetting(section, "Arguments")) {
         std::memcpy(arguments, g_state.szValue, static_cast<size_t>(length) + 1);
+        if (g_state.uTextCodePage != CP_ACP) {
+            // The A calls pass them on in the system's code page (never longer than UTF-8).
+            wchar_t wide[kValueChars];
+            WideOf(arguments, wide, kValueChars);
+            WideCharToMultiByte(CP_ACP, 0, wide, -1, arguments, kValueChars, nullptr, nullptr);
+        }
     }
     const char* parameters = arguments[0] ? arguments : nullptr;
 
@@ -102,7 +110,7 @@ bool StartButton(HWND dialog, const char* section, const char* command, const ch
         const OpenTarget kind = ClassifyOpenTarget(target);
         if (kind == OpenTarget::Refused) return false;
         if (kind == OpenTarget::File) {
-            if (!ComposePath(file, sizeof file, g_state.szProgramDir, target)) return false;
+            if (!ComposeNativePath(file, g_state.szProgramDir, target)) return false;
             target = file;
         }
         if (!ShellStart(dialog, nullptr, target, parameters, directory)) return false;
@@ -115,6 +123,9 @@ bool StartButton(HWND dialog, const char* section, const char* command, const ch
     // start faults on application names of about a thousand characters. It
     // fails like any other start that cannot be made.
     if (std::strlen(command) >= sizeof g_state.szProgramDir) return false;
+    char native[kPathChars];
+    if (!ComposeNativePath(native, g_state.szProgramDir, command + std::strlen(g_state.szProgramDir))) return false;
+    command = native;
     // The application name is the whole path: no search path, no default
     // extension, no arguments split off. Programs expect their own name first
     // on their command line, so arguments follow the quoted path; without
@@ -158,13 +169,15 @@ int LaunchButtonCommand(HWND dialog, int n) {
     if (!button.pszCommand) {
         const int length = ReadSetting(section, "Open");
         if (!length) {
-            MessageBoxA(dialog, "No installation command to execute!", "Setup Error!", MB_ICONERROR);
+            ShowMessage(dialog, "NoCommand", "No installation command to execute!", "ErrorCaption", "Setup Error!",
+                        MB_ICONERROR);
             return -3;
         }
         std::memcpy(target, g_state.szValue, static_cast<size_t>(length) + 1);
     }
     if (button.pszLabel &&
-        MessageBoxA(dialog, "Install Application?", button.pszLabel, MB_ICONQUESTION | MB_OKCANCEL) != IDOK) {
+        ShowMessage(dialog, "Confirm", "Install Application?", nullptr, button.pszLabel,
+                    MB_ICONQUESTION | MB_OKCANCEL) != IDOK) {
         return -2;
     }
     if (!StartButton(dialog, section, button.pszCommand, target)) {
@@ -172,7 +185,8 @@ int LaunchButtonCommand(HWND dialog, int n) {
         char failure[32];
         FormatBounded(failure, sizeof failure, "failed with error %lu", GetLastError());
         LogStart(failure, button.pszCommand ? button.pszCommand : target, "", nullptr);
-        MessageBoxA(dialog, "Unable to execute installation command!", "Setup Error!", MB_ICONERROR);
+        ShowMessage(dialog, "StartFailed", "Unable to execute installation command!", "ErrorCaption", "Setup Error!",
+                    MB_ICONERROR);
         return -1;
     }
     return 0;

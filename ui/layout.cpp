@@ -7,6 +7,7 @@
 #include "startup/setup_state.h"
 #include "ui/hover.h"
 #include "ui/layout_math.h"
+#include "ui/shown_text.h"
 
 namespace setupmenu {
 namespace {
@@ -90,7 +91,7 @@ int InitMainControls(HWND dialog) {
         SetPicture(dialog, IDC_MAIN_IMAGE, g_state.main.hbmImage);
         FitClientToPicture(image, g_state.main.hbmImage);
     }
-    if (g_state.main.pszTitle) SetWindowTextA(dialog, g_state.main.pszTitle);
+    if (g_state.main.pszTitle) ShowText(dialog, g_state.main.pszTitle);
     return 0;
 }
 
@@ -107,7 +108,7 @@ int InitButtonControls(HWND dialog, int n, int normalId, int selectedId) {
     PlacePair(dialog, r, normalId, selectedId);
     if (r.pszText) {
         if (r.nAlign != 0) SetStyle(r.hwndNormal, StyleForAlignment(StyleOf(r.hwndNormal), r.nAlign));
-        SetDlgItemTextA(dialog, normalId, r.pszText);
+        ShowText(r.hwndNormal, r.pszText);
     }
     PutPicturesAndLink(dialog, r, normalId, selectedId);
     if (r.bVisible) ShowWindow(r.hwndNormal, SW_SHOW);
@@ -119,7 +120,7 @@ int InitCancelControl(HWND dialog, int normalId, int selectedId) {
     PlacePair(dialog, r, normalId, selectedId);
     if (r.pszLabel) {
         SetStyle(r.hwndNormal, StyleForCancelText(StyleOf(r.hwndNormal)));
-        SetDlgItemTextA(dialog, normalId, r.pszLabel);
+        ShowText(r.hwndNormal, r.pszLabel);
     }
     PutPicturesAndLink(dialog, r, normalId, selectedId);
     ShowWindow(r.hwndNormal, SW_SHOW);  // Cancel is always offered
@@ -135,9 +136,11 @@ int SubclassControls(HWND) {
         g_state.buttons[2].hwndNormal, g_state.buttons[2].hwndSelected,
         g_state.cancel.hwndNormal,
     };
+    // The W form, so that a text in any script reaches the static procedure
+    // and a screen reader's WM_GETTEXT whole, not through the code page.
     const LONG_PTR hover = reinterpret_cast<LONG_PTR>(HoverWndProc);
     for (size_t i = 0; i < sizeof controls / sizeof controls[0]; ++i) {
-        const LONG_PTR replaced = SetWindowLongPtrA(controls[i], GWLP_WNDPROC, hover);
+        const LONG_PTR replaced = SetWindowLongPtrW(controls[i], GWLP_WNDPROC, hover);
         if (i == 0) g_state.pfnStaticProc = reinterpret_cast<WNDPROC>(replaced);
     }
     return 0;

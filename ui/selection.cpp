@@ -110,7 +110,7 @@ LRESULT PaintWithFocusCue(HWND control) {
     // control that the selected one does not overlap.
     PAINTSTRUCT paint;
     HDC dc = BeginPaint(control, &paint);
-    CallWindowProcA(g_state.pfnStaticProc, control, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
+    CallWindowProcW(g_state.pfnStaticProc, control, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
     RECT cue;
     GetClientRect(selected, &cue);
     MapWindowPoints(selected, control, reinterpret_cast<POINT*>(&cue), 2);
@@ -123,7 +123,7 @@ void InitKeyboardAccess(HWND dialog) {
     g_state.hwndMenu = dialog;
     // Cancel's selected control may lie over Cancel: it paints the focus
     // rectangle too, and leaves everything else to the static procedure.
-    SetWindowLongPtrA(g_state.cancel.hwndSelected, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(HoverWndProc));
+    SetWindowLongPtrW(g_state.cancel.hwndSelected, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(HoverWndProc));
     // Not a control: a key press, not the dialog's appearance, makes the first selection.
     SetFocus(dialog);
 }

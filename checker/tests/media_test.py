@@ -223,8 +223,27 @@ CASES = {
         ("[Splash] Image splash.bmp", "a line without '=' gives no value: the launcher ignores it")]),
     "comments_are_not_keys": with_clean(ini=CLEAN_INI.replace("[Splash]\n", "[Splash]\n; Image=old.bmp\n;x\n"),
                                         status=0),
-    "utf8_byte_order_mark": with_clean(ini="\ufeff" + CLEAN_INI, warnings=[
-        ("(file)", "the file begins with a UTF-8 byte-order mark")]),
+    # -- encodings: the report of a UTF-8 or UTF-16 file is UTF-8 (read here as latin-1) --
+    "utf8_byte_order_mark": with_clean(ini="\ufeff" + CLEAN_INI, status=0, lines=[
+        "encoding: UTF-8 (the file begins with the byte-order mark EF BB BF)"]),
+    "utf8_in_any_script": with_clean(ini=CLEAN_INI.replace("Title=Clean media", "Title=\u0395\u03bb\u03bb\u03ac\u03b4\u03b1")
+                                     + "[Messages]\nConfirm=\u0395\u03b3\u03ba\u03b1\u03c4\u03ac\u03c3\u03c4\u03b1\u03c3\u03b7;\n",
+                                     status=0, lines=[
+        "encoding: UTF-8 without a byte-order mark (every byte above 0x7F",
+        "[Main] Title = \"\u0395\u03bb\u03bb\u03ac\u03b4\u03b1\"".encode().decode("latin-1"),
+        "[Messages] Confirm = \"\u0395\u03b3\u03ba\u03b1\u03c4\u03ac\u03c3\u03c4\u03b1\u03c3\u03b7;\"".encode().decode("latin-1"),
+        "[Messages] NoCommand = none: No installation command to execute! (default)"]),
+    "utf16_in_any_script": with_clean(ini=None, status=0, files={"SETUP.INI": b"\xff\xfe" + CLEAN_INI.replace(
+        "Title=Clean media", "Title=\u65e5\u672c\u8a9e").replace("\n", "\r\n").encode("utf-16-le")}, lines=[
+        "encoding: UTF-16LE (the file begins with the byte-order mark FF FE)",
+        "[Main] Title = \"\u65e5\u672c\u8a9e\"".encode().decode("latin-1")]),
+    "ansi_and_utf8_mixed": with_clean(ini=None, files={"SETUP.INI": CLEAN_INI.replace(
+        "Title=Clean media", "Title=Espa\u00f1ol \u00dcber").replace("\n", "\r\n").encode("utf-8").replace(
+        b"\xc3\x9cber", b"\xdcber")}, lines=["encoding: ANSI, code page 1252 (byte 0xDC on line "], warnings=[
+        ("(file)", ("the file holds UTF-8 text, but byte 0xDC on line", "reads the whole file as ANSI"))]),
+    "ansi_cp1252": with_clean(ini=None, status=0, files={"SETUP.INI": CLEAN_INI.replace(
+        "Title=Clean media", "Title=Espa\u00f1ol").replace("\n", "\r\n").encode("cp1252")}, lines=[
+        "encoding: ANSI, code page 1252", "[Main] Title = \"Espa\u00f1ol\""]),
 
     # -- pictures --
     "picture_button_without_name": clean_edited(("Button3", "Name", None), warnings=[

@@ -4,6 +4,7 @@ hovered control's selected picture is shown, which there shows the ImageSel
 picture pixel for pixel. And the checker's step before the shots: its
 warnings are shown, a configuration the launcher would refuse gives none."""
 
+import configparser
 import json
 import os
 import subprocess
@@ -146,6 +147,20 @@ class CheckerFirst(unittest.TestCase):
     # The configuration that controls.json names as shown, and the menu's caption.
     SHOWN = {"language": ("SETUP.de.INI", "Main_Title"),
              "German example": ("SetupMenu.de.INI", "Einrichtung der Beispielmedien")}
+
+    def test_the_greek_menu_shows_its_own_script(self):
+        # A Western code page (1252) holds no Greek letter: only the UTF-8 file makes it show.
+        out = tempfile.mkdtemp(prefix="preview-el-", dir=os.environ.get("SETUPMENU_TEST_WORK"))
+        run = preview(MEDIA, out, "--language", "el-GR", "--launcher", LAUNCHER, "--probe", PROBE,
+                      "--checker", CHECKER64)
+        self.assertEqual(run.returncode, 0, run.stdout + run.stderr)
+        with open(os.path.join(out, "controls.json")) as f:
+            menu = json.load(f)["menu"]
+        greek = configparser.ConfigParser(interpolation=None, strict=False)
+        greek.read(os.path.join(MEDIA, "SetupMenu.el.INI"), encoding="utf-8")
+        self.assertEqual(menu["wide_text"], greek["Main"]["Title"])
+        button1 = next(c for c in menu["children"] if c["id"] == 1007)
+        self.assertEqual(button1["wide_text"], greek["Button1"]["Text"].strip('"').replace("\\n", "\r\n"))
 
     def test_the_checker_runs_first(self):
         work = tempfile.mkdtemp(prefix="preview-checks-", dir=os.environ.get("SETUPMENU_TEST_WORK"))

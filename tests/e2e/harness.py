@@ -300,13 +300,20 @@ class Probe:
             raise AssertionError("probe usage failed (%s): %s" % (code, out))
         return json.loads(out)
 
-    def accessible(self, hwnd, press=False, window=False):
+    def accessible(self, hwnd, press=False, window=False, wide=False):
         """{name, role, state, action} of a window's accessible object, as a
         screen reader reads it; press runs its default action; window: the
-        window's own object rather than its client object. None: no object."""
+        window's own object rather than its client object. None: no object.
+        wide: the name as the W calls give it, in any script (else as the code page holds it)."""
         _, out = self.call("acc", _filter_args(hwnd=hwnd) + (["--press", "default"] if press else []) +
                            (["window"] if window else []))
-        return json.loads(out) if out.strip() else None
+        if not out.strip():
+            return None
+        reading = json.loads(out)
+        wide_name = reading.pop("wide_name", None)
+        if wide:
+            reading["name"] = wide_name
+        return reading
 
     def focus_events(self):
         """Handles of the windows of the focus events since the last call."""

@@ -197,6 +197,17 @@ std::string WindowText(HWND hwnd) {
     return std::string(buffer, strnlen(buffer, sizeof buffer));
 }
 
+// The text as the W calls give it: every script, whatever the code page.
+std::wstring WideWindowText(HWND hwnd) {
+    wchar_t buffer[4096] = {};
+    DWORD_PTR copied = 0;
+    if (!SendMessageTimeoutW(hwnd, WM_GETTEXT, 4096, reinterpret_cast<LPARAM>(buffer), SMTO_ABORTIFHUNG, 2000,
+                             &copied)) {
+        return std::wstring();
+    }
+    return std::wstring(buffer, wcsnlen(buffer, 4096));
+}
+
 std::string ClassOf(HWND hwnd) {
     char buffer[256] = {};
     GetClassNameA(hwnd, buffer, sizeof buffer);
@@ -247,6 +258,20 @@ std::string JsonString(const std::string& text) {
             out += static_cast<char>(c);
         } else if (c < 0x20 || c >= 0x7F) {
             snprintf(escaped, sizeof escaped, "\\u%04x", c);
+            out += escaped;
+        } else {
+            out += static_cast<char>(c);
+        }
+    }
+    return out + "\"";
+}
+
+std::string JsonString(const std::wstring& text) {
+    std::string out = "\"";
+    for (wchar_t c : text) {
+        char escaped[8];
+        if (c == L'"' || c == L'\\' || c < 0x20 || c >= 0x7F) {
+            snprintf(escaped, sizeof escaped, "\\u%04x", static_cast<unsigned>(c));
             out += escaped;
         } else {
             out += static_cast<char>(c);
@@ -306,7 +331,8 @@ std::string DescribeWindow(HWND hwnd, int zIndex, int depth) {
              Hex(reinterpret_cast<ULONG_PTR>(parent)).c_str(),
              Hex(isStatic ? static_cast<ULONG_PTR>(image) : 0).c_str());
     out += buffer;
-    out += "\"class\": " + JsonString(className) + ", \"text\": " + JsonString(WindowText(hwnd));
+    out += "\"class\": " + JsonString(className) + ", \"text\": " + JsonString(WindowText(hwnd)) +
+           ", \"wide_text\": " + JsonString(WideWindowText(hwnd));
     if (!parent) {
         out += ", \"exe\": " + JsonString(ExeOfPid(pid));
         out += std::string(", \"foreground\": ") + (GetForegroundWindow() == hwnd ? "true" : "false");
@@ -477,7 +503,9 @@ int MsgBox(const Options& options) {
                       ", \"pid\": " + std::to_string(pid) +
                       ", \"owner\": " + Hex(reinterpret_cast<ULONG_PTR>(GetWindow(box, GW_OWNER))) +
                       ", \"caption\": " + JsonString(WindowText(box)) +
-                      ", \"text\": " + JsonString(WindowText(GetDlgItem(box, 0xFFFF))) + ", \"buttons\": [";
+                      ", \"text\": " + JsonString(WindowText(GetDlgItem(box, 0xFFFF))) +
+                      ", \"wide_caption\": " + JsonString(WideWindowText(box)) +
+                      ", \"wide_text\": " + JsonString(WideWindowText(GetDlgItem(box, 0xFFFF))) + ", \"buttons\": [";
     bool first = true;
     for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
         if (Lower(ClassOf(child)) != "button" || !IsWindowVisible(child)) continue;
@@ -795,7 +823,8 @@ int Accessible(const Options& options) {
     object->get_accRole(self, &role);
     object->get_accState(self, &state);
     object->get_accDefaultAction(self, &action);
-    g_out += "{\"name\": " + JsonString(Narrow(name)) + ", \"role\": " + std::to_string(role.lVal) +
+    const std::wstring wideName = name ? std::wstring(name, SysStringLen(name)) : std::wstring();
+    g_out += "{\"name\": " + JsonString(Narrow(name)) + ", \"wide_name\": " + JsonString(wideName) + ", \"role\": " + std::to_string(role.lVal) +
              ", \"state\": " + std::to_string(state.lVal) + ", \"action\": " + JsonString(Narrow(action)) + "}\n";
     const HRESULT pressed = options.press == "default" ? object->accDoDefaultAction(self) : S_OK;
     object->Release();

@@ -7,6 +7,7 @@ address through the shell, with a file type and schemes registered in the
 test prefix for a recording viewer. The keyboard and a screen reader's
 default action press a button as a click does."""
 
+import glob
 import os
 import re
 
@@ -51,6 +52,25 @@ def set_default(key, value):
 DOC = ".smopentest"
 OTHER_SCHEME = "setupmenu-open-test"
 HTTPS = r"HKCR\https\shell\open\command"
+
+
+# Text in every script, one row per encoding of the same configuration: (row, bytes of
+# the text, the launcher's locale, the title, the folder the command is in, [Messages]
+# Confirm). ANSI rows hold only what their code page holds. Code page 932 breaks file
+# names outside ASCII under Wine: those rows keep an ASCII folder.
+EVERY_SCRIPT = "Espa\u00f1ol \u00b7 \u0395\u03bb\u03bb\u03b7\u03bd\u03b9\u03ba\u03ac \u00b7 \u65e5\u672c\u8a9e"
+GREEK_CONFIRM = "\u0395\u03b3\u03ba\u03b1\u03c4\u03ac\u03c3\u03c4\u03b1\u03c3\u03b7;"
+ENCODINGS = [
+    ("UTF-8", lambda t: t.encode("utf-8"), "C.UTF-8", EVERY_SCRIPT, "Caf\u00e9 \u0395\u03bb\u03bb\u03ac\u03b4\u03b1",
+     GREEK_CONFIRM),
+    ("UTF-8 with a mark", lambda t: t.encode("utf-8-sig"), "C.UTF-8", EVERY_SCRIPT, "Caf\u00e9", GREEK_CONFIRM),
+    ("UTF-16LE", lambda t: b"\xff\xfe" + t.encode("utf-16-le"), "C.UTF-8", EVERY_SCRIPT,
+     "\u65e5\u672c\u8a9e", GREEK_CONFIRM),
+    ("cp1252", lambda t: t.encode("cp1252"), "C.UTF-8", "Espa\u00f1ol \u00b7 \u00dcber \u20ac", "Caf\u00e9", None),
+    ("Shift-JIS under 932", lambda t: t.encode("cp932"), "ja_JP.UTF-8", "\u65e5\u672c\u8a9e\u306e\u30e1\u30cb\u30e5\u30fc",
+     "setup", None),
+    ("UTF-8 under 932", lambda t: t.encode("utf-8"), "ja_JP.UTF-8", EVERY_SCRIPT, "setup", GREEK_CONFIRM),
+]
 
 
 class LaunchTests(harness.E2ETestCase):
@@ -100,6 +120,36 @@ class LaunchTests(harness.E2ETestCase):
                 self.assertEqual(len(media.records("inst.exe")), 1 if starts else 0)
                 launch.command(IDCANCEL)
                 self.assertEqual(launch.wait_exit(), 0)
+
+    def test_text_in_every_script_from_every_encoding(self):
+        env = harness.environment()
+        users = os.path.join(env.state, "prefix", "drive_c", "users", "*")
+        copies = lambda: glob.glob(os.path.join(users, "Temp", "smu*.tmp")) + glob.glob(  # Wine 8, Wine 10
+            os.path.join(users, "AppData", "Local", "Temp", "smu*.tmp"))
+        for row, encode, locale, title, folder, confirm in ENCODINGS:
+            with self.subTest(row=row):
+                ini = launch_ini({1: {"Text": title + "\\n2", "Label": title, "Command": folder + "\\inst.exe"}})
+                ini["Main"]["Title"] = title
+                if confirm:
+                    ini["Messages"] = {"Confirm": confirm}
+                media = self.media("SETUP")
+                media.write(media.ini_name, encode(harness.ini_text(ini)))
+                os.makedirs(media.path(folder))
+                media.add_child(folder + "/inst.exe")
+                before = set(copies())  # left by runs that were killed, if any
+                launch, _, menu = self.start_menu(media, env={"LC_ALL": locale})
+                # A UTF-8 file is read through a UTF-16 copy of the launcher's own, while the menu is up.
+                self.assertEqual(len(set(copies()) - before), 1 if row.startswith("UTF-8") else 0)
+                button = menu.child(ID_BUTTON_NORMAL[1])
+                self.assertEqual((menu["wide_text"], button["wide_text"]), (title, title + "\r\n2"))
+                self.assertEqual(harness.probe.accessible(button.hwnd, wide=True)["name"], title + " 2")
+                self.click_button(launch, 1)
+                box = launch.msgbox(press="ok")
+                self.assertEqual((box["wide_caption"], box["wide_text"]), (title, confirm or CONFIRM))
+                self.assertEqual(len(media.wait_records(folder + "/inst.exe", 1)), 1)
+                launch.command(IDCANCEL)
+                self.assertEqual(launch.wait_exit(), 0)
+                self.assertEqual(set(copies()) - before, set(), "the UTF-16 copy is removed at the end")
 
     def test_each_button_starts_its_own_command_without_asking(self):
         buttons = {n: {"Command": "prog%d.exe" % n} for n in (1, 2, 3)}

@@ -12,6 +12,7 @@ set(SETUPMENU_FUZZ_TARGETS
   layout_math
   bitmap_check
   conditions
+  text_encoding
 )
 set(SETUPMENU_FUZZ_RUNS 30000 CACHE STRING "Executions of each fuzz target in its CTest test")
 set(SETUPMENU_FUZZ_SEED 1 CACHE STRING "libFuzzer seed of the CTest runs (0: a new one each run)")

@@ -71,9 +71,12 @@ IMPORTS = [
     ("KERNEL32", "L C",      "2000",   "GetFileSizeEx GetUserDefaultUILanguage"),
     ("KERNEL32", "L C",      "NT 3.1", "LoadLibraryA"),
     ("KERNEL32", "L",        "NT 3.1", "GetCommandLineA"),
-    ("KERNEL32", "L C",      "NT 3.1", "CreateMutexA CreateProcessA GetCurrentDirectoryA OutputDebugStringA SetFilePointer WriteFile"),
+    ("KERNEL32", "L C",      "NT 3.1", "CreateFileW CreateMutexA CreateProcessA DeleteFileW GetCurrentDirectoryA "
+                                       "GetFileSize GetPrivateProfileStringW GetTempFileNameW GetTempPathW "
+                                       "OutputDebugStringA SetFilePointer WriteFile"),
     # Only a 32-bit program can run under WoW64, where exists: reads ProgramW6432.
     ("KERNEL32", "L32 C32",  "NT 3.1", "GetEnvironmentVariableA"),
+    ("KERNEL32", "C",        "NT 3.1", "GetConsoleMode GetStdHandle WriteConsoleW"),
     ("KERNEL32", "C",        "NT 3.1", "CreateSemaphoreW DeleteCriticalSection EnterCriticalSection FindClose "
                                        "FindFirstFileA FindNextFileA GetCurrentThreadId "
                                        "GetFileAttributesW GetFullPathNameW GetModuleHandleW GetPrivateProfileSectionA "
@@ -90,15 +93,16 @@ IMPORTS = [
                                        "RtlVirtualUnwind"),
     ("USER32",   "L C",      "NT 3.1", "GetDesktopWindow GetWindowRect MessageBoxA"),
     ("USER32",   "L C",      "NT 4.0", "CopyImage LoadImageA"),
-    ("USER32",   "L C",      "NT 3.1", "BeginPaint CallWindowProcA DialogBoxParamA DrawFocusRect EndDialog EndPaint "
+    ("USER32",   "L C",      "NT 3.1", "BeginPaint CallWindowProcW DialogBoxParamW DrawFocusRect EndDialog EndPaint "
                                        "EnumWindows GetPropA SetPropA "
                                        "GetClientRect GetCursorPos GetDlgItem GetFocus GetKeyState GetSystemMetrics "
                                        "GetWindowLongA InvalidateRect IsWindow KillTimer LoadCursorA MapWindowPoints "
-                                       "PostMessageA PtInRect SendDlgItemMessageA SetCursor SetDlgItemTextA SetFocus "
+                                       "MessageBoxW PostMessageA PtInRect SendDlgItemMessageA SetCursor SetFocus "
                                        "SetForegroundWindow SetTimer SetWindowLongA SetWindowPos SetWindowTextA "
-                                       "ShowWindow SystemParametersInfoA WindowFromPoint"),
+                                       "SetWindowTextW ShowWindow SystemParametersInfoA WindowFromPoint"),
+    ("USER32",   "L32 C32",  "NT 3.1", "SetWindowLongW"),
     ("USER32",   "L C",      "2000",   "NotifyWinEvent"),
-    ("USER32",   "L64 C64",  "XP x64", "GetWindowLongPtrA SetWindowLongPtrA"),
+    ("USER32",   "L64 C64",  "XP x64", "GetWindowLongPtrA SetWindowLongPtrA SetWindowLongPtrW"),
     ("USER32",   "C",        "NT 3.1", "GetParent GetWindowTextA ScreenToClient"),
     ("GDI32",    "L C",      "NT 3.1", "CreateSolidBrush DeleteObject GetObjectA"),
     ("GDI32",    "L C",      "NT 3.1", "SetBkColor SetBkMode SetTextColor"),
