@@ -40,7 +40,7 @@ if(SETUPMENU_BITS EQUAL 32)
   list(APPEND SETUPMENU_PRODUCT_COMPILE_OPTIONS -mpreferred-stack-boundary=2)
   list(APPEND SETUPMENU_LAUNCHER_COMPILE_OPTIONS -mpreferred-stack-boundary=2
     -mno-stack-arg-probe -mno-accumulate-outgoing-args -Wframe-larger-than=3072)
-  set(SETUPMENU_LARGE_FRAME_SOURCES startup/locate.cpp ui/launch_command.cpp)
+  set(SETUPMENU_LARGE_FRAME_SOURCES startup/locate.cpp ui/launch_command.cpp ui/shown_text.cpp)
   foreach(source ${SETUPMENU_LARGE_FRAME_SOURCES})
     set_source_files_properties(${source} PROPERTIES COMPILE_OPTIONS
       "-mstack-arg-probe;-maccumulate-outgoing-args;-Wno-frame-larger-than")

@@ -18,7 +18,8 @@ int ReadSetting(const char* section, const char* key) {
     DWORD length;
     if (g_state.wszReadPath[0]) {
         // Names and the sentinel are ASCII: the same in either encoding.
-        wchar_t wideSection[32], wideKey[32], wide[kValueChars];
+        wchar_t wideSection[32], wideKey[32];
+        wchar_t* wide = g_state.wszValue;
         WideOf(section, wideSection, 32);
         WideOf(key, wideKey, 32);
         const DWORD units =

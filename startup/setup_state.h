@@ -68,6 +68,7 @@ struct SetupState {
     UINT uTextCodePage;              // of every text read: CP_ACP, or CP_UTF8 for a UTF-8 or UTF-16 file
     wchar_t wszReadPath[kPathChars]; // read with the W calls from here, or empty: the A calls read szIniPath
     BOOL bReadCopy;                  // wszReadPath is the launcher's own UTF-16 copy, removed at the end
+    wchar_t wszValue[kValueChars];   // the value most recently read with the W calls, before it is szValue
     SplashInfo splash;
     MainInfo main;
     CancelInfo cancel;

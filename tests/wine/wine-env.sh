@@ -55,6 +55,9 @@ start_display() {
   # be picked at the same moment by another test run on this machine, which
   # would then drive the same pointer.
   rm -f "$state/display" "$state/display.number"
+  # The file exists before the loop below reads it: the background start
+  # opens it for Xvfb only once that process runs, which can be later.
+  : >"$state/display.number"
   # Detached and silent: nothing may hold the test runner's pipes open.
   setsid Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp \
     3>"$state/display.number" </dev/null >/dev/null 2>&1 &
