@@ -30,21 +30,15 @@ list(APPEND SETUPMENU_PRODUCT_COMPILE_OPTIONS
 # probe correctly, stores every call's arguments with a mov of up to 8
 # bytes instead of a push of 1 to 5: about a sixth of the launcher's code.
 # A frame under a page needs no probe (the call below it touches the next
-# page first), so functions are built without probes and with pushed
+# page first), so the launcher is built without probes and with pushed
 # arguments, and -Wframe-larger-than stops the build when a frame grows
-# near a page; the few files with a larger frame (SETUPMENU_LARGE_FRAME_SOURCES)
-# keep the probe. The companions (checker, example installers) keep the
-# compiler's default.
+# near a page: long texts live in the state record or in static buffers.
+# The companions (checker, example installers) keep the compiler's default.
 set(SETUPMENU_LAUNCHER_COMPILE_OPTIONS ${SETUPMENU_PRODUCT_COMPILE_OPTIONS})
 if(SETUPMENU_BITS EQUAL 32)
   list(APPEND SETUPMENU_PRODUCT_COMPILE_OPTIONS -mpreferred-stack-boundary=2)
   list(APPEND SETUPMENU_LAUNCHER_COMPILE_OPTIONS -mpreferred-stack-boundary=2
     -mno-stack-arg-probe -mno-accumulate-outgoing-args -Wframe-larger-than=3072)
-  set(SETUPMENU_LARGE_FRAME_SOURCES startup/locate.cpp ui/launch_command.cpp ui/shown_text.cpp)
-  foreach(source ${SETUPMENU_LARGE_FRAME_SOURCES})
-    set_source_files_properties(${source} PROPERTIES COMPILE_OPTIONS
-      "-mstack-arg-probe;-maccumulate-outgoing-args;-Wno-frame-larger-than")
-  endforeach()
 endif()
 set(SETUPMENU_PRODUCT_LINK_OPTIONS -static-libgcc -static-libstdc++ -Wl,--gc-sections
   -Wl,--no-insert-timestamp $<$<CONFIG:MinSizeRel>:-s>)

@@ -80,12 +80,15 @@ bool LocateConfigFile(const char* tail) {
 bool HasVersionMark() { return g_state.szIniPath[0] != '\0' && ReadSetting("Version", "Release") != 0; }
 
 void RefuseConfigFile(const char* tail) {
-    char text[kValueChars];
+    // The scratch line: nothing else uses it this early, and a buffer of this
+    // size on the stack would need stack probes.
+    char* text = g_state.szMessage;
+    constexpr size_t kTextChars = sizeof g_state.szMessage;
     if (g_state.szIniPath[0] != '\0') {
-        FormatBounded(text, sizeof text, "INVALID INI FILE: '%s' ", g_state.szIniPath);
+        FormatBounded(text, kTextChars, "INVALID INI FILE: '%s' ", g_state.szIniPath);
     } else {
         // The path was too long to compose: name what was asked for (display only).
-        FormatBounded(text, sizeof text, "INVALID INI FILE: '%s%s' ", g_state.szProgramDir, tail);
+        FormatBounded(text, kTextChars, "INVALID INI FILE: '%s%s' ", g_state.szProgramDir, tail);
     }
     char caption[kPathChars + 32];
     FormatBounded(caption, sizeof caption, "%s SETUP ERROR!", g_state.szExeName);

@@ -63,6 +63,16 @@ bool ShellStart(HWND dialog, const char* verb, const char* file, const char* par
     return execute(&info) != FALSE;
 }
 
+// The long texts of one click: one click is handled at a time (a press while
+// one is under way does nothing), and frames of this size would need stack
+// probes.
+struct ClickTexts {
+    char target[kValueChars];                         // the Open value
+    char arguments[kValueChars];
+    char commandLine[kPathChars + kValueChars + 4];
+};
+ClickTexts g_click;
+
 // One line in the debug log for what was started, cut visibly when it does
 // not fit the scratch buffer.
 void LogStart(const char* call, const char* file, const char* arguments, const char* directory) {
@@ -90,15 +100,14 @@ bool StartButton(HWND dialog, const char* section, const char* command, const ch
         if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) return false;
         directory = folder;
     }
-    char arguments[kValueChars];
+    char* arguments = g_click.arguments;
     arguments[0] = '\0';
     if (int length = ReadSetting(section, "Arguments")) {
         std::memcpy(arguments, g_state.szValue, static_cast<size_t>(length) + 1);
         if (g_state.uTextCodePage != CP_ACP) {
             // The A calls pass them on in the system's code page (never longer than UTF-8).
-            wchar_t wide[kValueChars];
-            WideOf(arguments, wide, kValueChars);
-            WideCharToMultiByte(CP_ACP, 0, wide, -1, arguments, kValueChars, nullptr, nullptr);
+            WideOf(arguments, g_state.wszValue, kValueChars);
+            WideCharToMultiByte(CP_ACP, 0, g_state.wszValue, -1, arguments, kValueChars, nullptr, nullptr);
         }
     }
     const char* parameters = arguments[0] ? arguments : nullptr;
@@ -131,9 +140,11 @@ bool StartButton(HWND dialog, const char* section, const char* command, const ch
     // on their command line, so arguments follow the quoted path; without
     // arguments the line stays empty. CreateProcessA may write to the line,
     // so it is a buffer of its own, and one too small refuses the start.
-    char commandLine[kPathChars + kValueChars + 4];
+    char* commandLine = g_click.commandLine;
     commandLine[0] = '\0';
-    if (parameters && !FormatBounded(commandLine, sizeof commandLine, "\"%s\" %s", command, arguments)) return false;
+    if (parameters && !FormatBounded(commandLine, sizeof g_click.commandLine, "\"%s\" %s", command, arguments)) {
+        return false;
+    }
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESHOWWINDOW;
@@ -165,7 +176,7 @@ int LaunchButtonCommand(HWND dialog, int n) {
     FormatBounded(section, sizeof section, "Button%1d", n);
     // Without a Command, an Open value takes its place. It is read at the
     // click, like Arguments and StartIn, so start-up reads nothing more.
-    char target[kValueChars];
+    char* target = g_click.target;
     if (!button.pszCommand) {
         const int length = ReadSetting(section, "Open");
         if (!length) {
