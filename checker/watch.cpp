@@ -13,8 +13,8 @@
 #include "checker/known_keys.h"
 #include "checker/report.h"
 #include "checker/watch_rules.h"
-#include "config/file_encoding.h"
 #include "config/condition_checks.h"
+#include "config/file_encoding.h"
 #include "config/file_exists.h"
 #include "config/language_tags.h"
 #include "config/loaders.h"
@@ -25,6 +25,7 @@
 #include "startup/locate.h"
 #include "startup/setup_state.h"
 #include "startup/teardown.h"
+#include "ui/shown_text.h"
 #include "ui/launch_policy.h"
 #include "ui/menu_dialog.h"
 
@@ -189,7 +190,7 @@ void ShowPointer(HWND dialog) {
     }
     if (std::strcmp(caption, g_caption) == 0) return;
     std::memcpy(g_caption, caption, sizeof caption);
-    SetWindowTextA(dialog, caption);
+    ShowText(dialog, caption);  // in the file's encoding, as the launcher shows its title
 }
 
 void OnPoll(HWND dialog) {
@@ -286,7 +287,13 @@ INT_PTR CALLBACK PreviewDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
             const INT_PTR result = MenuDlgProc(dialog, message, wParam, lParam);
             // A rebuild keeps the window where the author put it.
             if (g_placed) SetWindowPos(dialog, nullptr, g_corner.x, g_corner.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
-            GetWindowTextA(dialog, g_title, sizeof g_title);
+            // The title in the file's encoding, as ShowText takes it: the
+            // template's own caption when the file gives none.
+            if (g_state.main.pszTitle) {
+                std::snprintf(g_title, sizeof g_title, "%s", g_state.main.pszTitle);
+            } else {
+                GetWindowTextA(dialog, g_title, sizeof g_title);
+            }
             std::memcpy(g_caption, g_title, sizeof g_caption);
             SetTimer(dialog, kPollTimer, kPollMilliseconds, nullptr);
             return result;
@@ -339,7 +346,7 @@ int RunWatch(const WatchOptions& options) {
             continue;
         }
         const INT_PTR result =
-            DialogBoxParamA(g_state.hInstance, MAKEINTRESOURCEA(IDD_MENU), nullptr, PreviewDlgProc, 0);
+            DialogBoxParamW(g_state.hInstance, MAKEINTRESOURCEW(IDD_MENU), nullptr, PreviewDlgProc, 0);
         Unload();
         if (result == kRebuild) continue;
         if (result == -1) {
