@@ -44,24 +44,9 @@ set -- "${names[@]}"
 media=$(realpath "$1")
 shift
 
-if [ -z "$checker" ]; then
-  build=$root/build/check
-  cmake -S "$root" -B "$build" -G Ninja \
-    -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-mingw-x86_64.cmake" \
-    -DSETUPMENU_SUPERBUILD=OFF -DSETUPMENU_TESTS=OFF -DCMAKE_BUILD_TYPE=MinSizeRel >/dev/null
-  cmake --build "$build" --target SetupMenuCheck >/dev/null
-  checker=$build/bin/SetupMenuCheck.exe
-fi
-[ -f "$checker" ] || { echo "check: no checker $checker" >&2; exit 3; }
-checker=$(realpath "$checker")
-
-if [ -n "${SETUPMENU_WINE_STATE:-}" ]; then
-  state=$(realpath "$SETUPMENU_WINE_STATE")
-  own_env=0
-else
-  state=$root/build/check/wine
-  own_env=1
-fi
+# shellcheck source=scripts/checker-step.sh
+. "$root/scripts/checker-step.sh"
+prepare_checker "$root/build/check" || { echo "check: no checker $checker" >&2; exit 3; }
 work=$(mktemp -d "${TMPDIR:-/tmp}/setupmenu-check.XXXXXX")
 cleanup() {
   rm -rf "$work"

@@ -1,6 +1,13 @@
 # shellcheck shell=bash
-# The configuration checker's step of make-disc.sh and preview.sh; sourced,
-# with $root the source tree.
+# The configuration checker's step of make-disc.sh, preview.sh and check.sh;
+# sourced, with $root the source tree.
+#
+#   prepare_checker BUILD
+#
+# Sets checker to $checker, or to the 64-bit SetupMenuCheck.exe built in
+# BUILD, and state and own_env to the Wine environment that runs it:
+# SETUPMENU_WINE_STATE's (own_env=0), or BUILD/wine (own_env=1), which the
+# caller starts and stops. Returns 1 when there is no checker.
 #
 #   run_checker SCRIPT STATE CHECKER WORK [--name NAME] MEDIA_FOLDER [CONFIG]
 #
@@ -11,6 +18,26 @@
 # would refuse it (or the configuration the folder's autorun.inf starts it
 # with: the checker's status 2), or the checker could not run, it says so and
 # returns 1. Arguments after MEDIA_FOLDER go to the checker.
+
+prepare_checker() {
+  local build=$1
+  if [ -z "$checker" ]; then
+    cmake -S "$root" -B "$build" -G Ninja \
+      -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-mingw-x86_64.cmake" \
+      -DSETUPMENU_SUPERBUILD=OFF -DSETUPMENU_TESTS=OFF -DCMAKE_BUILD_TYPE=MinSizeRel >/dev/null
+    cmake --build "$build" --target SetupMenuCheck >/dev/null
+    checker=$build/bin/SetupMenuCheck.exe
+  fi
+  [ -f "$checker" ] || return 1
+  checker=$(realpath "$checker")
+  if [ -n "${SETUPMENU_WINE_STATE:-}" ]; then
+    state=$(realpath "$SETUPMENU_WINE_STATE")
+    own_env=0
+  else
+    state=$build/wine
+    own_env=1
+  fi
+}
 
 run_checker() {
   local script=$1 state=$2 checker=$3 work=$4 status=0 name=()

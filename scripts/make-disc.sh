@@ -79,24 +79,9 @@ case $out/ in "$media"/*) fail "the image cannot go inside the media folder" ;; 
 command -v xorriso >/dev/null || fail "xorriso is missing (scripts/install-deps.sh)"
 
 # --- the configuration checker ---------------------------------------------------
-if [ -z "$checker" ]; then
-  build=$root/build/disc
-  cmake -S "$root" -B "$build" -G Ninja \
-    -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-mingw-x86_64.cmake" \
-    -DSETUPMENU_SUPERBUILD=OFF -DSETUPMENU_TESTS=OFF -DCMAKE_BUILD_TYPE=MinSizeRel >/dev/null
-  cmake --build "$build" --target SetupMenuCheck >/dev/null
-  checker=$build/bin/SetupMenuCheck.exe
-fi
-[ -f "$checker" ] || fail "no checker $checker"
-checker=$(realpath "$checker")
-
-if [ -n "${SETUPMENU_WINE_STATE:-}" ]; then
-  state=$(realpath "$SETUPMENU_WINE_STATE")
-  own_env=0
-else
-  state=$root/build/disc/wine
-  own_env=1
-fi
+# shellcheck source=scripts/checker-step.sh
+. "$root/scripts/checker-step.sh"
+prepare_checker "$root/build/disc" || fail "no checker $checker"
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/setupmenu-disc.XXXXXX")
 mkdir "$work/lang"
@@ -109,8 +94,6 @@ trap cleanup EXIT
 [ "$own_env" = 0 ] || "$root/tests/wine/wine-env.sh" start "$state"
 [ -f "$state/display" ] || fail "no Wine environment in $state (tests/wine/wine-env.sh start)"
 
-# shellcheck source=scripts/checker-step.sh
-. "$root/scripts/checker-step.sh"
 run_checker make-disc "$state" "$checker" "$work" "${name[@]}" "$media" --disc || fail "no image"
 # The checker's finding for media bound for a disc.
 if [ "$allow_debug" = 0 ] && grep -q '^warning: \[Main\] Debug: ' "$work/check.txt"; then
