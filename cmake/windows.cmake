@@ -33,6 +33,7 @@ list(APPEND SETUPMENU_PRODUCT_COMPILE_OPTIONS
 # page first), so the launcher is built without probes and with pushed
 # arguments, and -Wframe-larger-than stops the build when a frame grows
 # near a page: long texts live in the state record or in static buffers.
+# (No argument near a page in size is passed by value either.)
 # The companions (checker, example installers) keep the compiler's default.
 set(SETUPMENU_LAUNCHER_COMPILE_OPTIONS ${SETUPMENU_PRODUCT_COMPILE_OPTIONS})
 if(SETUPMENU_BITS EQUAL 32)
